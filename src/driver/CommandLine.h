@@ -1,0 +1,32 @@
+// The entry point: banner, usage text, arguments and the failure handler.
+#pragma once
+
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <string_view>
+
+namespace quarnel {
+
+#ifdef _WIN32
+inline constexpr char kPathDelimiter = '\\';
+#else
+inline constexpr char kPathDelimiter = '/';
+#endif
+
+// The world size argument: a signed 32-bit integer (decimal, or hexadecimal after "$",
+// "x", "X", "0x" or "0X") whose bits are taken as unsigned; 2048 when the text is no
+// such integer.
+uint32_t ParseWorldSize(std::string_view text);
+
+// The mesh directory argument with a trailing path delimiter.
+std::string MeshDirectoryOf(std::string_view argument);
+
+// The program's file name without its directory.
+std::string ProgramNameOf(std::string_view argv0);
+
+// Runs the program on its arguments (args[0] is the program itself), printing to out, and
+// returns the exit status.
+int RunQuarnel(int argc, const char* const* argv, std::ostream& out);
+
+} // namespace quarnel

@@ -1,0 +1,52 @@
+// Reading an object's collision mesh from its standard mesh file.
+#pragma once
+
+#include "common/UTypes.h"
+#include "readcon/ReadCon.h"
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+// The kept mesh block of one standard mesh file: vertices in mesh space (w = 1) and
+// triangles as 0-based indices into them, every index checked to lie in range.
+struct TCollisionMesh {
+  std::vector<TVector4> Vertices;
+  std::vector<TFace> Faces;
+};
+
+// A static object with its collision mesh. Objects that use the same mesh file may share
+// one loaded mesh; it is never changed once loaded.
+class TStaticObjectMeshNode : public TStaticObjectNode {
+public:
+  bool HasMesh = false;
+  std::shared_ptr<const TCollisionMesh> Mesh;
+
+  std::span<const TVector4> Vertices() const {
+    return Mesh ? std::span<const TVector4>(Mesh->Vertices) : std::span<const TVector4>();
+  }
+  std::span<const TFace> Faces() const {
+    return Mesh ? std::span<const TFace>(Mesh->Faces) : std::span<const TFace>();
+  }
+  int32_t VertexCount() const { return static_cast<int32_t>(Vertices().size()); }
+  int32_t FaceCount() const { return static_cast<int32_t>(Faces().size()); }
+};
+
+// Loads the collision mesh of fileName into node. A missing file (or anything that is not
+// a regular file) leaves the node without a mesh; every other failure raises.
+void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node);
+
+// Loads collision meshes for a whole run: each mesh directory is listed at most once for
+// the case-insensitive lookup, and each distinct file is read once and shared.
+class TMeshCache {
+public:
+  void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node);
+  // implementation-defined members
+};
+
+} // namespace quarnel

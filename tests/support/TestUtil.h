@@ -1,0 +1,116 @@
+// Test helpers: temporary folders, whole files, and running the built tool.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <random>
+#include <string>
+#include <vector>
+
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
+namespace testutil {
+
+namespace fs = std::filesystem;
+
+// A fresh folder, removed with everything in it when the object goes.
+class TempDir {
+public:
+  TempDir() {
+    static std::mt19937_64 rng{std::random_device{}()};
+    Path = fs::temp_directory_path() / ("quarnel-test-" + std::to_string(rng()));
+    fs::create_directories(Path);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    fs::permissions(Path, fs::perms::owner_all, fs::perm_options::add, ec);
+    fs::remove_all(Path, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  fs::path operator/(const std::string& name) const { return Path / name; }
+  fs::path Path;
+};
+
+inline std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+struct RunResult {
+  int Status = -1; // exit status, or -1 when the process did not exit normally
+  std::string Output;
+};
+
+#ifndef _WIN32
+// Runs the built tool with args in the folder cwd and collects its standard output.
+// limits, when given, runs in the child before the program starts (file size limits).
+inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& cwd,
+                         const std::function<void()>& limits = {}) {
+  int fds[2];
+  if (pipe(fds) != 0)
+    return {};
+  const pid_t pid = fork();
+  if (pid == 0) {
+    dup2(fds[1], 1);
+    close(fds[0]);
+    close(fds[1]);
+    if (chdir(cwd.c_str()) != 0)
+      _exit(127);
+    if (limits)
+      limits();
+    std::vector<char*> argv;
+    std::string exe = QUARNEL_EXE;
+    argv.push_back(exe.data());
+    std::vector<std::string> copies = args;
+    for (auto& a : copies)
+      argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(exe.c_str(), argv.data());
+    _exit(127);
+  }
+  close(fds[1]);
+  RunResult result;
+  char buffer[4096];
+  ssize_t got;
+  while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
+    result.Output.append(buffer, static_cast<size_t>(got));
+  close(fds[0]);
+  int status = 0;
+  waitpid(pid, &status, 0);
+  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return result;
+}
+#endif
+
+// Splits console output into lines, checking that each ends in exactly "\r\n".
+inline std::vector<std::string> Lines(const std::string& output) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < output.size()) {
+    const size_t end = output.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back("<unterminated>" + output.substr(start));
+      break;
+    }
+    lines.push_back(output.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
+} // namespace testutil
