@@ -9,9 +9,8 @@ using testutil::Lines;
 
 namespace {
 
-const std::vector<std::string> kBanner = {"", "Quarnel 1.1 by Ostwyn",
-                                          "Create a pathfinding map with static objects pathed out",
-                                          ""};
+const std::vector<std::string> kBanner = {
+    "", "Quarnel 1.1 by Ostwyn", "Create a pathfinding map with static objects pathed out", ""};
 
 struct WorldSizeCase {
   const char* Text;
@@ -21,23 +20,22 @@ struct WorldSizeCase {
 class WorldSizeText : public testing::TestWithParam<WorldSizeCase> {};
 
 TEST_P(WorldSizeText, IsParsedAsDesigned) {
-  EXPECT_EQ(ParseWorldSize(GetParam().Text), GetParam().Expected) << "text: '" << GetParam().Text << "'";
+  EXPECT_EQ(ParseWorldSize(GetParam().Text), GetParam().Expected)
+      << "text: '" << GetParam().Text << "'";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, WorldSizeText,
-    testing::Values(WorldSizeCase{"2048", 2048}, WorldSizeCase{"abc", 2048}, WorldSizeCase{"", 2048},
-                    WorldSizeCase{"2048x", 2048}, WorldSizeCase{"$800", 2048},
-                    WorldSizeCase{"0x800", 2048}, WorldSizeCase{"0X800", 2048},
-                    WorldSizeCase{"x800", 2048}, WorldSizeCase{"X40", 64},
-                    WorldSizeCase{"100", 100}, WorldSizeCase{"-1", 4294967295u},
-                    WorldSizeCase{"0", 0}, WorldSizeCase{"  \t512", 512},
-                    WorldSizeCase{"+512", 512}, WorldSizeCase{"512 ", 2048},
-                    WorldSizeCase{"2147483647", 2147483647u},
-                    WorldSizeCase{"2147483648", 2048},
-                    WorldSizeCase{"-2147483648", 2147483648u},
-                    WorldSizeCase{"-2147483649", 2048},
-                    WorldSizeCase{"$FFFFFFFF", 4294967295u},
+    testing::Values(WorldSizeCase{"2048", 2048}, WorldSizeCase{"abc", 2048},
+                    WorldSizeCase{"", 2048}, WorldSizeCase{"2048x", 2048},
+                    WorldSizeCase{"$800", 2048}, WorldSizeCase{"0x800", 2048},
+                    WorldSizeCase{"0X800", 2048}, WorldSizeCase{"x800", 2048},
+                    WorldSizeCase{"X40", 64}, WorldSizeCase{"100", 100},
+                    WorldSizeCase{"-1", 4294967295u}, WorldSizeCase{"0", 0},
+                    WorldSizeCase{"  \t512", 512}, WorldSizeCase{"+512", 512},
+                    WorldSizeCase{"512 ", 2048}, WorldSizeCase{"2147483647", 2147483647u},
+                    WorldSizeCase{"2147483648", 2048}, WorldSizeCase{"-2147483648", 2147483648u},
+                    WorldSizeCase{"-2147483649", 2048}, WorldSizeCase{"$FFFFFFFF", 4294967295u},
                     WorldSizeCase{"$100000000", 2048}, WorldSizeCase{"-$1", 4294967295u},
                     WorldSizeCase{"$", 2048}, WorldSizeCase{"0x", 2048}, WorldSizeCase{"-", 2048},
                     WorldSizeCase{"$00000000040", 64}, WorldSizeCase{"99999999999999999999", 2048},
@@ -60,8 +58,8 @@ TEST(ProgramName, IsTheFileNameWithoutItsDirectory) {
 
 TEST(Executable, WithOtherThanThreeArgumentsPrintsTheUsageAndExitsWithZero) {
   testutil::TempDir dir;
-  for (const auto& args : std::vector<std::vector<std::string>>{
-           {}, {"a", "b"}, {"a", "b", "c", "d"}}) {
+  for (const auto& args :
+       std::vector<std::vector<std::string>>{{}, {"a", "b"}, {"a", "b", "c", "d"}}) {
     const auto result = testutil::RunTool(args, dir.Path);
     EXPECT_EQ(result.Status, 0);
     auto expected = kBanner;
@@ -75,8 +73,8 @@ TEST(Executable, WithOtherThanThreeArgumentsPrintsTheUsageAndExitsWithZero) {
 
 TEST(Executable, AWorldSizeThatIsNoMultipleOf64FailsWithStatusOne) {
   testutil::TempDir dir;
-  for (const auto& [text, shown] : std::vector<std::pair<std::string, std::string>>{
-           {"100", "100"}, {"-1", "4294967295"}}) {
+  for (const auto& [text, shown] :
+       std::vector<std::pair<std::string, std::string>>{{"100", "100"}, {"-1", "4294967295"}}) {
     const auto result = testutil::RunTool({"objects.con", "meshes", text}, dir.Path);
     EXPECT_EQ(result.Status, 1);
     auto expected = kBanner;

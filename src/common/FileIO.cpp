@@ -18,7 +18,9 @@ namespace quarnel {
 
 #ifdef _WIN32
 
-int LastSystemError() { return static_cast<int>(GetLastError()); }
+int LastSystemError() {
+  return static_cast<int>(GetLastError());
+}
 
 bool IsRegularFile(const std::string& name) {
   const DWORD attributes = GetFileAttributesA(name.c_str());
@@ -31,9 +33,13 @@ bool ExistsAsNonDirectory(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
-bool DeleteFileNamed(const std::string& name) { return DeleteFileA(name.c_str()) != 0; }
+bool DeleteFileNamed(const std::string& name) {
+  return DeleteFileA(name.c_str()) != 0;
+}
 
-TFile::~TFile() { Close(); }
+TFile::~TFile() {
+  Close();
+}
 
 TFile::TFile(TFile&& other) noexcept : Handle(std::exchange(other.Handle, nullptr)) {}
 
@@ -59,15 +65,17 @@ bool TFile::Create(const std::string& name, bool exclusive) {
   Close();
   const DWORD access = exclusive ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_WRITE;
   const DWORD share = exclusive ? 0 : FILE_SHARE_READ;
-  HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, CREATE_ALWAYS,
-                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return false;
   Handle = h;
   return true;
 }
 
-bool TFile::IsOpen() const { return Handle != nullptr; }
+bool TFile::IsOpen() const {
+  return Handle != nullptr;
+}
 
 int64_t TFile::Read(void* buffer, size_t count) {
   auto* out = static_cast<char*>(buffer);
@@ -125,7 +133,9 @@ bool TFile::Close() {
 
 #else
 
-int LastSystemError() { return errno; }
+int LastSystemError() {
+  return errno;
+}
 
 bool IsRegularFile(const std::string& name) {
   struct stat st;
@@ -137,9 +147,13 @@ bool ExistsAsNonDirectory(const std::string& name) {
   return stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
 }
 
-bool DeleteFileNamed(const std::string& name) { return unlink(name.c_str()) == 0; }
+bool DeleteFileNamed(const std::string& name) {
+  return unlink(name.c_str()) == 0;
+}
 
-TFile::~TFile() { Close(); }
+TFile::~TFile() {
+  Close();
+}
 
 TFile::TFile(TFile&& other) noexcept : Fd(std::exchange(other.Fd, -1)) {}
 
@@ -183,7 +197,9 @@ bool TFile::Create(const std::string& name, bool exclusive) {
   return true;
 }
 
-bool TFile::IsOpen() const { return Fd >= 0; }
+bool TFile::IsOpen() const {
+  return Fd >= 0;
+}
 
 int64_t TFile::Read(void* buffer, size_t count) {
   auto* out = static_cast<char*>(buffer);
@@ -219,7 +235,9 @@ int64_t TFile::Write(const void* buffer, size_t count) {
   return static_cast<int64_t>(done);
 }
 
-bool TFile::Seek(int64_t offset) { return lseek(Fd, offset, SEEK_CUR) >= 0; }
+bool TFile::Seek(int64_t offset) {
+  return lseek(Fd, offset, SEEK_CUR) >= 0;
+}
 
 int64_t TFile::FileSize() const {
   struct stat st;

@@ -46,7 +46,8 @@ uint32_t ParseWorldSize(std::string_view text) {
   const uint64_t limit = hex ? 0xFFFFFFFFull : (negative ? 2147483648ull : 2147483647ull);
   uint64_t value = 0;
   for (; i < text.size(); ++i) {
-    const int digit = hex ? HexDigitValue(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
+    const int digit =
+        hex ? HexDigitValue(text[i]) : (text[i] >= '0' && text[i] <= '9' ? text[i] - '0' : -1);
     if (digit < 0)
       return kDefault;
     value = value * (hex ? 16 : 10) + static_cast<uint64_t>(digit);

@@ -3,4 +3,6 @@
 
 #include <iostream>
 
-int main(int argc, char** argv) { return quarnel::RunQuarnel(argc, argv, std::cout); }
+int main(int argc, char** argv) {
+  return quarnel::RunQuarnel(argc, argv, std::cout);
+}

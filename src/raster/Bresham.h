@@ -10,7 +10,6 @@ using CellVisitor = bool (*)(int64_t x, int64_t y, void* context);
 
 // Visits the cells from (x0, y0) to (x1, y1) by Bresenham's midpoint method and returns the
 // result of the last visitor call.
-bool WalkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, CellVisitor visitor,
-              void* context);
+bool WalkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1, CellVisitor visitor, void* context);
 
 } // namespace quarnel

@@ -15,10 +15,10 @@ namespace quarnel {
 // One static object of the world, as placed by the object file.
 class TStaticObjectNode : public TLinkedListNode {
 public:
-  TVector3 Position;    // world units
-  std::string Name;     // at most 255 characters, letter case as in the file
-  TVector3 Rotation;    // degrees: X, Y, Z hold the first, second and third value
-  TVector3 Scale;       // set to 1, 1, 1 by LoadFromFile
+  TVector3 Position; // world units
+  std::string Name;  // at most 255 characters, letter case as in the file
+  TVector3 Rotation; // degrees: X, Y, Z hold the first, second and third value
+  TVector3 Scale;    // set to 1, 1, 1 by LoadFromFile
 };
 
 // The node class handed to LoadFromFile: the factory through which every node is made.
