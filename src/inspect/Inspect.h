@@ -1,0 +1,114 @@
+// quarnel-inspect: statistics, comparisons and pictures of pathmaps, and its command line.
+#pragma once
+
+#include "segutils/SegUtils.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+inline constexpr int kInspectOk = 0;
+inline constexpr int kInspectMapsDiffer = 1;
+inline constexpr int kInspectError = 2;
+
+// How many differing cells --diff lists.
+inline constexpr size_t kListedDifferences = 10;
+
+struct TMapStats {
+  uint32_t Size = 0;
+  int32_t SegmentCount = 0;
+  int32_t LevelCount = 0;
+  uint64_t BlockedCells = 0;
+  uint64_t FreeSegments = 0;    // every cell free
+  uint64_t BlockedSegments = 0; // every cell blocked
+  uint64_t MixedSegments = 0;
+  bool operator==(const TMapStats&) const = default;
+};
+
+TMapStats ComputeStats(const TPathmap& map);
+void PrintStats(std::ostream& out, const std::string& name, const TMapStats& stats);
+
+struct TCell {
+  uint32_t Row = 0, Column = 0;
+  bool operator==(const TCell&) const = default;
+};
+
+struct TMapDiff {
+  uint64_t OnlyInA = 0;     // blocked in A, free in B
+  uint64_t OnlyInB = 0;     // free in A, blocked in B
+  std::vector<TCell> First; // the first differing cells, by row and then column
+  uint64_t Count() const { return OnlyInA + OnlyInB; }
+};
+
+// Compares two maps of one size cell by cell, listing at most listLimit differing cells.
+TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit);
+
+struct TRgb {
+  uint8_t R = 0, G = 0, B = 0;
+  bool operator==(const TRgb&) const = default;
+};
+
+// An 8-bit RGB picture, 3 bytes per pixel, its rows from the top down.
+struct TImage {
+  uint32_t Width = 0, Height = 0;
+  std::vector<uint8_t> Pixels;
+
+  TImage() = default;
+  TImage(uint32_t width, uint32_t height)
+      : Width(width), Height(height), Pixels(size_t{3} * width * height) {}
+  TRgb At(uint32_t x, uint32_t y) const {
+    const uint8_t* p = &Pixels[(size_t{y} * Width + x) * 3];
+    return {p[0], p[1], p[2]};
+  }
+  void Set(uint32_t x, uint32_t y, TRgb c) {
+    uint8_t* p = &Pixels[(size_t{y} * Width + x) * 3];
+    p[0] = c.R;
+    p[1] = c.G;
+    p[2] = c.B;
+  }
+};
+
+namespace colours {
+inline constexpr TRgb Free{255, 255, 255};
+inline constexpr TRgb Blocked{0, 0, 0};
+// Overlay: one colour per mover class, darker for the class drawn on top.
+inline constexpr TRgb Infantry{120, 20, 20};
+inline constexpr TRgb Tank{230, 120, 30};
+inline constexpr TRgb Car{250, 215, 130};
+// Diff: the differences over a dim picture of the first map.
+inline constexpr TRgb DimFree{255, 255, 255};
+inline constexpr TRgb DimBlocked{200, 200, 200};
+inline constexpr TRgb OnlyInA{220, 0, 0};
+inline constexpr TRgb OnlyInB{0, 90, 230};
+inline constexpr TRgb BothWays{160, 0, 200};
+} // namespace colours
+
+// Pictures have one pixel per scale by scale block of cells, cell row 0 (world Z = 0) in
+// the bottom pixel row and column 0 in the left pixel column. A pixel shows a map as
+// blocked when any cell of its block is blocked; when scale does not divide the size, the
+// top pixel row and the right pixel column cover fewer cells.
+uint32_t PictureSide(uint32_t size, uint32_t scale);
+TImage RenderMap(const TPathmap& map, uint32_t scale);
+// The three maps must have one size; where several are blocked, infantry is drawn over tank
+// over car.
+TImage RenderOverlay(const TPathmap& infantry, const TPathmap& tank, const TPathmap& car,
+                     uint32_t scale);
+// The maps must have one size.
+TImage RenderDiff(const TPathmap& a, const TPathmap& b, uint32_t scale);
+
+// Writes a picture to a file; raises an Exception on failure.
+using TImageWriter = std::function<void(const TImage& image, const std::string& fileName)>;
+
+std::string InspectUsage(bool pngAvailable);
+
+// Runs quarnel-inspect on its arguments (without the program name) and returns the exit
+// status. writePng is empty when the program is built without PNG support.
+int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const TImageWriter& writePng);
+
+} // namespace quarnel
