@@ -5,6 +5,7 @@
 #include "common/UTypes.h"
 #include "readcon/LinkList2.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,12 +48,22 @@ struct Token {
 // Reads a con file as a stream of tokens.
 class TConFileParsingLL : public TLinkedList {
 public:
+  // The file is read in blocks of this many bytes, front to back, so a pipe will do.
+  static constexpr size_t ReadBlockSize = 1 << 16;
+  // Text of a word token keeps at most this many characters.
+  static constexpr size_t MaxTextLength = 255;
+
   static bool IsBlank(char c);
   static bool IsWordChar(char c);
   static bool IsDigit(char c);
   static bool IsNumber(std::string_view word);
   // The value of a number word; raises EConvertError when it does not convert.
   static double ConvertNumber(std::string_view word);
+
+  // Opens fileName and starts reading at its first character; raises EInOutError.
+  void OpenInput(const std::string& fileName);
+  // Closes the file; raises EInOutError when that fails.
+  void CloseInput();
 
   void NextToken(Token& t);
   double ReadNumber();
@@ -66,12 +77,25 @@ protected:
   void SkipBlanks();
   // Reads the next line of InputFile into LineBuffer; false at the end of the file.
   bool ReadLine();
+  // Closes the file on the way out of a failed load, where a close failure adds nothing.
+  void AbandonInput() noexcept;
 
   std::unique_ptr<TLinkedListNode> CurrentNode;
   char PendingChar = 0;
   TFile InputFile;
   std::string LineBuffer;
-  int64_t LinePos = 1;
+  size_t LinePos = 0;       // index in LineBuffer of the next character
+  bool AtEndOfFile = false; // LineBuffer holds the NUL of the end of the file
+
+private:
+  // Refills Block from the file; false when no byte is left.
+  bool FillBlock();
+
+  std::string Word; // the word being collected, kept to reuse its storage
+  std::unique_ptr<char[]> Block;
+  size_t BlockPos = 0;
+  size_t BlockLen = 0;
+  bool InputDrained = false; // the file's last byte, or its Ctrl-Z, is in Block
 };
 
 class TStaticObjectLL : public TConFileParsingLL {
