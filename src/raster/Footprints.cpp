@@ -100,11 +100,36 @@ void BlockSpan(TPathmap& map, int64_t row, int64_t first, int64_t last) {
   }
 }
 
+// The cells of row i of a shape as a mask whose bit 0 is column offset -reach.
+template <size_t N> constexpr uint64_t RowMask(const int64_t (&halfWidths)[N], size_t i) {
+  constexpr int64_t reach = N / 2;
+  return ((uint64_t{2} << (2 * halfWidths[i])) - 1) << (reach - halfWidths[i]);
+}
+
+// Brushes run once per cell of every outline, so a shape wholly inside the grid (the usual
+// case) is or-ed in as one shifted mask per row, spread over at most two words.
 template <size_t N>
 void StampShape(TPathmap& map, int64_t row, int64_t column, const int64_t (&halfWidths)[N]) {
-  map.CheckInitialised();
   constexpr int64_t reach = N / 2;
   const int64_t size = map.Size();
+  if (size == 0)
+    map.CheckInitialised();
+  if (row >= reach && column >= reach && row < size - reach && column < size - reach) {
+    const int64_t left = column - reach;
+    const unsigned shift = static_cast<unsigned>(left & 63);
+    const auto stride = static_cast<size_t>(map.SegmentCount());
+    uint64_t* words = map.Row(static_cast<uint32_t>(row - reach)) + (left >> 6);
+    for (size_t i = 0; i < N; ++i, words += stride) {
+      const uint64_t mask = RowMask(halfWidths, i);
+      words[0] |= mask << shift;
+      // The spill into the next word is non-zero only when the shape reaches it, and then
+      // that word lies inside the grid.
+      const uint64_t spill = shift == 0 ? 0 : mask >> (64 - shift);
+      if (spill != 0)
+        words[1] |= spill;
+    }
+    return;
+  }
   // A centre farther out than the reach blocks nothing; this also keeps the sums below in range.
   if (row < -reach || column < -reach || row >= size + reach || column >= size + reach)
     return;
