@@ -1,4 +1,4 @@
-// The line walker: designed walks, the eight cases, ties, stops, and clipped walks.
+// The line walker: example walks, the eight cases, ties, stops, and clipped walks.
 #include "raster/Bresham.h"
 
 #include <gtest/gtest.h>
@@ -41,9 +41,9 @@ Cells Clipped(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t minX, int6
   return cells;
 }
 
-// The walk exactly as designed: the eight cases by their sign comparisons and the error term
+// The textbook eight-case walk: the cases by their sign comparisons and the error term
 // d with its straight and diagonal increments. Only for small coordinates.
-Cells DesignedWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+Cells EightCaseWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   const int64_t dx = x1 - x0, dy = y1 - y0;
   bool xMajor = false;
   int64_t majorStep = 0, minorStep = 0;
@@ -122,17 +122,17 @@ void PrintTo(const WalkCase& c, std::ostream* out) {
   *out << c.What;
 }
 
-class DesignedWalks : public testing::TestWithParam<WalkCase> {};
+class ExampleWalks : public testing::TestWithParam<WalkCase> {};
 
-TEST_P(DesignedWalks, VisitTheirCellsInOrderFromStartToEnd) {
+TEST_P(ExampleWalks, VisitTheirCellsInOrderFromStartToEnd) {
   const WalkCase& c = GetParam();
   EXPECT_EQ(Walk(c.X0, c.Y0, c.X1, c.Y1), c.Expected) << c.What;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Examples, DesignedWalks,
+    Examples, ExampleWalks,
     testing::Values(
-        WalkCase{"worked example, case 1",
+        WalkCase{"six by two, case 1",
                  0,
                  0,
                  6,
@@ -177,7 +177,7 @@ TEST(LineWalker, MatchesTheEightCaseMethodForEveryShortLine) {
     for (int64_t dx = -16; dx <= 16; ++dx)
       for (int64_t dy = -16; dy <= 16; ++dy) {
         const int64_t x1 = s.first + dx, y1 = s.second + dy;
-        ASSERT_EQ(Walk(s.first, s.second, x1, y1), DesignedWalk(s.first, s.second, x1, y1))
+        ASSERT_EQ(Walk(s.first, s.second, x1, y1), EightCaseWalk(s.first, s.second, x1, y1))
             << LineText(s.first, s.second, x1, y1);
       }
 }
@@ -188,7 +188,7 @@ TEST(LineWalker, MatchesTheEightCaseMethodForRandomLongLines) {
   for (int i = 0; i < 2000; ++i) {
     const int64_t x0 = coordinate(rng), y0 = coordinate(rng);
     const int64_t x1 = coordinate(rng), y1 = coordinate(rng);
-    ASSERT_EQ(Walk(x0, y0, x1, y1), DesignedWalk(x0, y0, x1, y1)) << LineText(x0, y0, x1, y1);
+    ASSERT_EQ(Walk(x0, y0, x1, y1), EightCaseWalk(x0, y0, x1, y1)) << LineText(x0, y0, x1, y1);
   }
 }
 
@@ -321,7 +321,7 @@ TEST(ClippedWalk, EqualsTheWholeWalkInsideRandomWindows) {
         std::swap(minY, maxY);
     }
     ASSERT_EQ(Clipped(x0, y0, x1, y1, minX, minY, maxX, maxY),
-              InWindow(DesignedWalk(x0, y0, x1, y1), minX, minY, maxX, maxY))
+              InWindow(EightCaseWalk(x0, y0, x1, y1), minX, minY, maxX, maxY))
         << LineText(x0, y0, x1, y1) << " in x " << minX << ".." << maxX << ", y " << minY << ".."
         << maxY;
   }
@@ -340,7 +340,7 @@ TEST(ClippedWalk, EqualsTheWholeWalkForLinesFromFarOutside) {
     if (i % 5 == 0)
       x1 = far(rng);
     ASSERT_EQ(Clipped(x0, y0, x1, y1, lo, lo, hi, hi),
-              InWindow(DesignedWalk(x0, y0, x1, y1), lo, lo, hi, hi))
+              InWindow(EightCaseWalk(x0, y0, x1, y1), lo, lo, hi, hi))
         << LineText(x0, y0, x1, y1);
   }
 }
@@ -353,7 +353,7 @@ TEST(ClippedWalk, EqualsTheWholeWalkAlongAndAcrossTheWindowEdges) {
       for (int64_t x1 : edges)
         for (int64_t y1 : edges)
           ASSERT_EQ(Clipped(x0, y0, x1, y1, lo, lo, hi, hi),
-                    InWindow(DesignedWalk(x0, y0, x1, y1), lo, lo, hi, hi))
+                    InWindow(EightCaseWalk(x0, y0, x1, y1), lo, lo, hi, hi))
               << LineText(x0, y0, x1, y1);
 }
 
@@ -466,7 +466,7 @@ TEST(ClippedWalk, AgreesWithTheClosedFormCheckOnMediumLines) {
     const int64_t x0 = coordinate(rng), y0 = coordinate(rng);
     const int64_t x1 = -x0 + (i % 9), y1 = -y0 - (i % 4);
     ASSERT_EQ(ClosedFormInWindow(x0, y0, x1, y1, -4, 103),
-              InWindow(DesignedWalk(x0, y0, x1, y1), -4, -4, 103, 103))
+              InWindow(EightCaseWalk(x0, y0, x1, y1), -4, -4, 103, 103))
         << LineText(x0, y0, x1, y1);
   }
 }

@@ -53,7 +53,7 @@ void ExpectExact(const TVector4& actual, const TVector4& expected) {
   EXPECT_EQ(actual.w, expected.w);
 }
 
-TEST(Transform, DegreeFactorIsPiOver180AsDesigned) {
+TEST(Transform, DegreeFactorIsPiOver180) {
   EXPECT_EQ(kDegToRad, 0.017453292519943295);
   EXPECT_EQ(kDegToRad, std::numbers::pi / 180);
 }
@@ -118,7 +118,7 @@ TEST(Transform, UsesAnglesUnreducedSo360IsIdentityOnlyUpToRounding) {
   EXPECT_EQ(m.m[1][1], 1.0);
 }
 
-TEST(Transform, FormsEveryEntryInTheDesignedOrder) {
+TEST(Transform, FormsEveryEntryProductByProductInItsFixedOrder) {
   std::mt19937_64 rng(2);
   std::uniform_real_distribution<double> angle(-720, 720), scale(-5, 5), position(-1e4, 1e4);
   for (int i = 0; i < 1000; ++i) {
@@ -145,7 +145,7 @@ TEST(Transform, FormsEveryEntryInTheDesignedOrder) {
 }
 
 TEST(Transform, AddsTheFourProductsOfEachComponentFromLeftToRight) {
-  // 2^53 + 1 rounds back to 2^53, so only the designed order gives 1 in every component.
+  // 2^53 + 1 rounds back to 2^53, so only the left-to-right order gives 1 in every component.
   const double big = 9007199254740992.0;
   TMatrix4 m;
   for (int c = 0; c < 4; ++c) {
