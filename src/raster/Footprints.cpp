@@ -1,1 +1,203 @@
-// placeholder until the subsystem lands
+// Tree names, tree footprints and line brushes, stamped into the grid a row at a time.
+#include "raster/Footprints.h"
+
+#include "raster/CellPoint.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <string>
+#include <unordered_set>
+
+namespace quarnel {
+
+namespace {
+
+const std::unordered_set<std::string_view>& TreeMeshNames() {
+  static const std::unordered_set<std::string_view> names = {"jungle_tree11_m1",
+                                                             "jungle_tree11b_m1",
+                                                             "jungle_tree10_m1",
+                                                             "afri_tree1_m1",
+                                                             "afri_tree2_m1",
+                                                             "afri_tree3_m1",
+                                                             "afri_tree4_m1",
+                                                             "afri_tree5_m1",
+                                                             "afri_tree6_m1",
+                                                             "afri_tree7_m1",
+                                                             "afri_tree8_m1",
+                                                             "afri_tree9_m1",
+                                                             "djungle_monstrea_m1",
+                                                             "eu_asp1_m1",
+                                                             "eu_asp2_m1",
+                                                             "eu_asp3_m1",
+                                                             "eu_birtch1_m1",
+                                                             "eu_birtch2_m1",
+                                                             "eu_birtch3_m1",
+                                                             "eu_pine1_m1",
+                                                             "eu_pine2_m1",
+                                                             "eu_pine3_m1",
+                                                             "eu_pine4_m1",
+                                                             "eu_pine5_m1",
+                                                             "eu_pine6_m1",
+                                                             "eu_pine7_m1",
+                                                             "eu_spruce1_m1",
+                                                             "eu_spruce2_m1",
+                                                             "eu_spruce3_m1",
+                                                             "eu_spruce4_m1",
+                                                             "eu_spruce_large_m1",
+                                                             "jungle_plant1_m1",
+                                                             "jungle_plant2_m1",
+                                                             "jungle_plant3_m1",
+                                                             "jungle_plant3b_m1",
+                                                             "jungle_plant3c_m1",
+                                                             "jungle_plant3d_m1",
+                                                             "jungle_plant4_m1",
+                                                             "jungle_plant4b_m1",
+                                                             "jungle_plant5_m1",
+                                                             "jungle_plant6_m1",
+                                                             "jungle_plant7_m1",
+                                                             "jungle_plant8_m1",
+                                                             "pacific_palm_1_m1",
+                                                             "pacific_palm_2_m1",
+                                                             "pacific_palm_3_m1",
+                                                             "pacific_palm_4_m1",
+                                                             "pacific_palm_a_m1",
+                                                             "pacific_palm_c_m1",
+                                                             "pacific_palm_d_m1",
+                                                             "pacific_palm_large_1_m1",
+                                                             "pacific_palm_large_2_m1",
+                                                             "pacific_palm_large_m1",
+                                                             "palmhigh_m1",
+                                                             "palmshort_m1"};
+  return names;
+}
+
+// The shapes as the half width of each row, from row offset -reach down to +reach: row offset
+// i covers column offsets -w to +w.
+constexpr int64_t kTankRows[] = {0, 2, 2, 3, 2, 2, 0};
+constexpr int64_t kCarRows[] = {0, 3, 3, 3, 4, 3, 3, 3, 0};
+
+// Blocks columns first..last of one row with word masks; the span is narrower than 64 cells, so
+// it touches one word or two. Cells outside the grid are dropped, as Block drops them; the map
+// must be initialised.
+void BlockSpan(TPathmap& map, int64_t row, int64_t first, int64_t last) {
+  const int64_t size = map.Size();
+  if (row < 0 || row >= size)
+    return;
+  first = std::max<int64_t>(first, 0);
+  last = std::min<int64_t>(last, size - 1);
+  if (first > last)
+    return;
+  uint64_t* words = map.Row(static_cast<uint32_t>(row));
+  const int64_t firstWord = first >> 6;
+  const int64_t lastWord = last >> 6;
+  const uint64_t head = ~uint64_t{0} << (first & 63);
+  const uint64_t tail = ~uint64_t{0} >> (63 - (last & 63));
+  if (firstWord == lastWord) {
+    words[firstWord] |= head & tail;
+  } else {
+    words[firstWord] |= head;
+    words[lastWord] |= tail;
+  }
+}
+
+// The cells of row i of a shape as a mask whose bit 0 is column offset -reach.
+template <size_t N> constexpr uint64_t RowMask(const int64_t (&halfWidths)[N], size_t i) {
+  constexpr int64_t reach = N / 2;
+  return ((uint64_t{2} << (2 * halfWidths[i])) - 1) << (reach - halfWidths[i]);
+}
+
+// Brushes run once per cell of every outline, so a shape wholly inside the grid (the usual
+// case) is or-ed in as one shifted mask per row, spread over at most two words.
+template <size_t N>
+void StampShape(TPathmap& map, int64_t row, int64_t column, const int64_t (&halfWidths)[N]) {
+  constexpr int64_t reach = N / 2;
+  const int64_t size = map.Size();
+  if (size == 0)
+    map.CheckInitialised();
+  if (row >= reach && column >= reach && row < size - reach && column < size - reach) {
+    const int64_t left = column - reach;
+    const unsigned shift = static_cast<unsigned>(left & 63);
+    const auto stride = static_cast<size_t>(map.SegmentCount());
+    uint64_t* words = map.Row(static_cast<uint32_t>(row - reach)) + (left >> 6);
+    for (size_t i = 0; i < N; ++i, words += stride) {
+      const uint64_t mask = RowMask(halfWidths, i);
+      words[0] |= mask << shift;
+      // The spill into the next word is non-zero only when the shape reaches it, and then
+      // that word lies inside the grid.
+      const uint64_t spill = shift == 0 ? 0 : mask >> (64 - shift);
+      if (spill != 0)
+        words[1] |= spill;
+    }
+    return;
+  }
+  // A centre farther out than the reach blocks nothing; this also keeps the sums below in range.
+  if (row < -reach || column < -reach || row >= size + reach || column >= size + reach)
+    return;
+  for (size_t i = 0; i < N; ++i)
+    BlockSpan(map, row - reach + static_cast<int64_t>(i), column - halfWidths[i],
+              column + halfWidths[i]);
+}
+
+TPathmap& MapOf(void* context) {
+  return **static_cast<TPathmap**>(context);
+}
+
+// The cells along one axis of an infantry tree: i - 1 and i, i alone, or i and i + 1.
+void InfantryRange(int64_t i, double fraction, int64_t& first, int64_t& last) {
+  first = fraction <= 0.25 ? i - 1 : i;
+  last = fraction >= 0.75 ? i + 1 : i;
+}
+
+} // namespace
+
+bool IsTreeMesh(std::string_view name) {
+  std::string lowered(name);
+  for (char& c : lowered)
+    if (c >= 'A' && c <= 'Z')
+      c = static_cast<char>(c - 'A' + 'a');
+  return TreeMeshNames().count(lowered) != 0;
+}
+
+void StampTreeInfantry(TPathmap& map, double x, double z) {
+  const int64_t r0 = TruncCell(z);
+  const int64_t c0 = TruncCell(x);
+  int64_t rowFirst = 0, rowLast = 0, columnFirst = 0, columnLast = 0;
+  InfantryRange(r0, z - static_cast<double>(r0), rowFirst, rowLast);
+  InfantryRange(c0, x - static_cast<double>(c0), columnFirst, columnLast);
+  map.CheckInitialised();
+  for (int64_t r = rowFirst; r <= rowLast; ++r)
+    BlockSpan(map, r, columnFirst, columnLast);
+}
+
+void StampTreeTank(TPathmap& map, double x, double z) {
+  const int64_t r0 = TruncCell(z);
+  const int64_t c0 = TruncCell(x);
+  StampShape(map, r0, c0, kTankRows);
+}
+
+void StampTreeCar(TPathmap& map, double x, double z) {
+  const int64_t r0 = TruncCell(z);
+  const int64_t c0 = TruncCell(x);
+  StampShape(map, r0, c0, kCarRows);
+}
+
+bool BrushInfantry(int64_t x, int64_t y, void* context) {
+  TPathmap& map = MapOf(context);
+  map.CheckInitialised();
+  const int64_t size = map.Size();
+  if (x >= 0 && y >= 0 && x < size && y < size)
+    map.Block(static_cast<uint32_t>(y), static_cast<uint32_t>(x));
+  return true;
+}
+
+bool BrushTank(int64_t x, int64_t y, void* context) {
+  StampShape(MapOf(context), y, x, kTankRows);
+  return true;
+}
+
+bool BrushCar(int64_t x, int64_t y, void* context) {
+  StampShape(MapOf(context), y, x, kCarRows);
+  return true;
+}
+
+} // namespace quarnel

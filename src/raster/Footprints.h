@@ -8,14 +8,22 @@
 
 namespace quarnel {
 
+// How far any brush reaches from its centre cell, in cells along a row or a column.
+inline constexpr int64_t kMaxBrushReach = 4;
+
 // True for the mesh names of trees and plants, in any letter case.
 bool IsTreeMesh(std::string_view name);
 
+// The tree footprints around the cell of world position (x, z), truncated toward zero. A NaN
+// position raises "Invalid floating point operation"; an infinite one, or one of magnitude 2^62
+// or more, raises "Floating point overflow".
 void StampTreeInfantry(TPathmap& map, double x, double z);
 void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
 
-// Line brushes: context points at a TPathmap* variable; x is the column, y the row.
+// Line brushes: context points at a TPathmap* variable; x is the column, y the row. Each blocks
+// its shape exactly as Block per cell would (cells outside the grid are dropped) and returns
+// true.
 bool BrushInfantry(int64_t x, int64_t y, void* context);
 bool BrushTank(int64_t x, int64_t y, void* context);
 bool BrushCar(int64_t x, int64_t y, void* context);

@@ -7,6 +7,12 @@
 
 namespace quarnel {
 
+// Places every vertex of the node's mesh and walks the three edges of every face with brush,
+// whose context is the address of a TPathmap* variable holding map. Every vertex is placed
+// before any edge is drawn; a placed x or z that is NaN raises "Invalid floating point
+// operation", one that is infinite or of magnitude 2^62 or more "Floating point overflow".
+// Only the part of an edge within kMaxBrushReach cells of the grid is walked: the cells
+// blocked are those of the whole walk, since a brush centred farther out reaches no cell.
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush);
 
 } // namespace quarnel

@@ -1,0 +1,36 @@
+// Turning placed world coordinates into 64-bit cell coordinates.
+#pragma once
+
+#include "common/UTypes.h"
+
+#include <cmath>
+#include <cstdint>
+
+namespace quarnel {
+
+// World coordinates from 2^62 on are refused, so that cell coordinates and their differences
+// stay well inside 64 bits.
+inline constexpr double kCellCoordinateLimit = 4611686018427387904.0; // 2^62
+
+// Raises "Invalid floating point operation" for NaN and "Floating point overflow" for an
+// infinite value or one of magnitude 2^62 or more.
+inline void CheckCoordinate(double v) {
+  if (std::isnan(v))
+    throw Exception(kInvalidFloatOp);
+  if (!(std::fabs(v) < kCellCoordinateLimit))
+    throw Exception(kFloatOverflow);
+}
+
+// The cell of a world coordinate rounded down (mesh outlines).
+inline int64_t FloorCell(double v) {
+  CheckCoordinate(v);
+  return static_cast<int64_t>(std::floor(v));
+}
+
+// The cell of a world coordinate truncated toward zero (tree positions).
+inline int64_t TruncCell(double v) {
+  CheckCoordinate(v);
+  return static_cast<int64_t>(v);
+}
+
+} // namespace quarnel
