@@ -1,0 +1,46 @@
+// Buffered text file output.
+#include "driver/TextFileWriter.h"
+
+#include "common/TextFileError.h"
+
+namespace quarnel {
+
+namespace {
+constexpr size_t kFlushAt = 64 * 1024;
+} // namespace
+
+TTextFileWriter::TTextFileWriter(const std::string& fileName) {
+  if (!File.Create(fileName, /*exclusive=*/false))
+    RaiseLastTextFileError();
+}
+
+TTextFileWriter::~TTextFileWriter() {
+  if (File.IsOpen() && !Buffer.empty())
+    File.Write(Buffer.data(), Buffer.size()); // best effort: the run is failing already
+}
+
+void TTextFileWriter::WriteLine(std::string_view text) {
+  Buffer.append(text);
+  Buffer.append("\r\n");
+  if (Buffer.size() >= kFlushAt)
+    Flush();
+}
+
+void TTextFileWriter::Flush() {
+  if (Buffer.empty())
+    return;
+  const int64_t written = File.Write(Buffer.data(), Buffer.size());
+  if (written != static_cast<int64_t>(Buffer.size())) {
+    Buffer.clear();
+    RaiseLastTextFileError();
+  }
+  Buffer.clear();
+}
+
+void TTextFileWriter::Close() {
+  Flush();
+  if (!File.Close())
+    RaiseLastTextFileError();
+}
+
+} // namespace quarnel
