@@ -137,7 +137,9 @@ TEST(NumberConversion, FailsWithTheWordInTheMessage) {
       Reader::ConvertNumber(w);
       ADD_FAILURE() << "no error for " << w;
     } catch (const EConvertError& e) {
-      EXPECT_EQ(e.what(), "'" + std::string(w) + "' is not a valid floating point value");
+      const std::string expected =
+          std::string("'").append(w).append("' is not a valid floating point value");
+      EXPECT_EQ(e.what(), expected);
     }
   }
 }

@@ -3,11 +3,11 @@
 
 #include "support/MeshFile.h"
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace sampleworld {
@@ -22,14 +22,28 @@ inline void Merge(meshfile::Block& a, const meshfile::Block& b) {
     a.Faces.push_back({f.A + base, f.B + base, f.C + base});
 }
 
-// A closed prism of n sides around the Y axis, from height 0 to height, with a pointed top
-// when apex is set (a cone).
+// The point i of n (6 or 8) evenly spaced on the unit circle. Written out rather than
+// computed with the system's sine, so that every platform writes the same mesh bytes.
+inline std::pair<double, double> CirclePoint(int i, int n) {
+  static const double hexagon[6][2] = {
+      {1, 0},  {0.5, 0.8660254037844386},   {-0.5, 0.8660254037844386},
+      {-1, 0}, {-0.5, -0.8660254037844386}, {0.5, -0.8660254037844386}};
+  static const double octagon[8][2] = {{1, 0},  {0.7071067811865476, 0.7071067811865476},
+                                       {0, 1},  {-0.7071067811865476, 0.7071067811865476},
+                                       {-1, 0}, {-0.7071067811865476, -0.7071067811865476},
+                                       {0, -1}, {0.7071067811865476, -0.7071067811865476}};
+  const double* p = n == 6 ? hexagon[i % 6] : octagon[i % 8];
+  return {p[0], p[1]};
+}
+
+// A closed prism of n sides (6 or 8) around the Y axis, from height 0 to height, with a
+// pointed top when apex is set (a cone).
 inline meshfile::Block Prism(int n, float radius, float height, bool apex) {
   meshfile::Block block;
   for (int i = 0; i < n; ++i) {
-    const double a = 2 * 3.14159265358979323846 * i / n;
-    const auto x = static_cast<float>(radius * std::cos(a));
-    const auto z = static_cast<float>(radius * std::sin(a));
+    const auto [cx, cz] = CirclePoint(i, n);
+    const auto x = static_cast<float>(radius * cx);
+    const auto z = static_cast<float>(radius * cz);
     block.Vertices.push_back({x, 0, z});
     if (!apex)
       block.Vertices.push_back({x, height, z});
