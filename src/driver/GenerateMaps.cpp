@@ -5,6 +5,7 @@
 #include "driver/Console.h"
 #include "driver/TextFileWriter.h"
 #include "mesh/CollisionMesh.h"
+#include "raster/CellMask.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
 #include "readcon/ReadCon.h"
@@ -21,14 +22,13 @@ namespace {
 struct TMapPass {
   MapClass Class;
   const char* FileName;
-  void (*StampTree)(TPathmap&, double, double);
-  CellVisitor Brush;
+  int Reach; // of the class's brush and tree footprint
 };
 
 constexpr TMapPass kPasses[] = {
-    {MapClass::Infantry, "Infantry1Level0Map.raw", StampTreeInfantry, BrushInfantry},
-    {MapClass::Tank, "Tank0Level0Map.raw", StampTreeTank, BrushTank},
-    {MapClass::Car, "Car4Level0Map.raw", StampTreeCar, BrushCar},
+    {MapClass::Infantry, "Infantry1Level0Map.raw", 0},
+    {MapClass::Tank, "Tank0Level0Map.raw", 3},
+    {MapClass::Car, "Car4Level0Map.raw", 4},
 };
 
 std::string LowerAscii(std::string text) {
@@ -73,6 +73,11 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
     meshes.LoadCollisionMesh(meshDir + node.Name + ".sm", node);
   }
 
+  // The cells the brushes are centred on are the same for every class: the outlines are
+  // traced once, in the infantry pass, and each pass widens those cells with its own brush
+  // shape, the tank and car passes together with the tree centres, whose footprints are
+  // the same shapes. The infantry tree footprint has a shape of its own and is stamped.
+  TCellMask centres(worldSize);
   uint32_t objectsRead = 0, treesPathed = 0, meshesPathed = 0;
   std::optional<TTextFileWriter> notPathed;
   for (const TMapPass& pass : kPasses) {
@@ -86,15 +91,20 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
       const TStaticObjectMeshNode& node = MeshNode(n);
       objectsRead += carPass;
       if (IsTreeMesh(node.Name)) {
-        pass.StampTree(pathmap, node.Position.X, node.Position.Z);
+        if (pass.Class == MapClass::Infantry)
+          StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
+        else if (pass.Class == MapClass::Tank)
+          MarkTreeCentre(centres, node.Position.X, node.Position.Z);
         treesPathed += carPass;
       } else if (node.HasMesh) {
-        PathMeshOutline(pathmap, node, pass.Brush);
+        if (pass.Class == MapClass::Infantry)
+          TraceMeshOutline(node, worldSize, TCellMask::MarkVisitor, &centres);
         meshesPathed += carPass;
       } else if (carPass) {
         notPathed->WriteLine(node.Name);
       }
     }
+    WidenInto(centres, pass.Reach, pathmap);
     FillHoles(pathmap);
     pathmap.SaveToFile(pass.FileName);
     if (!carPass)

@@ -16,9 +16,57 @@ struct TCellPoint {
   int64_t Y = 0; // floor of the placed z: the row
 };
 
+// The walks of one object, each kept once: the faces of a mesh share their edges, and the
+// faces of a wall all project onto the same few cells, so most walks repeat an earlier one
+// and would visit exactly its cells again. An open-addressing table, reused between calls.
+class TWalkSet {
+public:
+  void Reset(size_t walks) {
+    size_t capacity = 64;
+    while (capacity < 2 * walks)
+      capacity *= 2;
+    if (Slots.size() < capacity)
+      Slots.resize(capacity);
+    Mask = capacity - 1;
+    ++Generation;
+    if (Generation == 0) { // the stamps wrapped around: forget every slot for real
+      for (TSlot& slot : Slots)
+        slot.Generation = 0;
+      Generation = 1;
+    }
+  }
+
+  // True when the walk from a to b was not in the set; adds it.
+  bool Insert(const TCellPoint& a, const TCellPoint& b) {
+    uint64_t h = static_cast<uint64_t>(a.X) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ static_cast<uint64_t>(a.Y)) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ static_cast<uint64_t>(b.X)) * 0x165667B19E3779F9ull;
+    h = (h ^ static_cast<uint64_t>(b.Y)) * 0x9E3779B97F4A7C15ull;
+    for (size_t i = (h >> 32) & Mask;; i = (i + 1) & Mask) {
+      TSlot& slot = Slots[i];
+      if (slot.Generation != Generation) {
+        slot = {a, b, Generation};
+        return true;
+      }
+      if (slot.A.X == a.X && slot.A.Y == a.Y && slot.B.X == b.X && slot.B.Y == b.Y)
+        return false;
+    }
+  }
+
+private:
+  struct TSlot {
+    TCellPoint A, B;
+    uint32_t Generation = 0;
+  };
+  std::vector<TSlot> Slots;
+  size_t Mask = 0;
+  uint32_t Generation = 0;
+};
+
 } // namespace
 
-void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {
+void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
+                      void* context) {
   TMatrix4 m;
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
@@ -36,12 +84,14 @@ void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisit
     return;
   // The whole walk of any edge hands at least its first cell to the brush, so an unsized map
   // fails here also when every edge lies outside the window.
-  map.CheckInitialised();
+  if (mapSize == 0)
+    throw Exception("Pathmap not initialised");
 
-  TPathmap* target = &map;
   const int64_t lo = -kMaxBrushReach;
-  const int64_t hi = static_cast<int64_t>(map.Size()) - 1 + kMaxBrushReach;
+  const int64_t hi = static_cast<int64_t>(mapSize) - 1 + kMaxBrushReach;
   const size_t count = points.size();
+  static thread_local TWalkSet walks;
+  walks.Reset(3 * faces.size());
   for (const TFace& face : faces) {
     if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
         static_cast<uint32_t>(face.C) >= count)
@@ -49,10 +99,18 @@ void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisit
     const TCellPoint a = points[static_cast<size_t>(face.A)];
     const TCellPoint b = points[static_cast<size_t>(face.B)];
     const TCellPoint c = points[static_cast<size_t>(face.C)];
-    WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, brush, &target);
-    WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, brush, &target);
-    WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, brush, &target);
+    if (walks.Insert(a, b))
+      WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
+    if (walks.Insert(b, c))
+      WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, visitor, context);
+    if (walks.Insert(c, a))
+      WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, visitor, context);
   }
+}
+
+void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {
+  TPathmap* target = &map;
+  TraceMeshOutline(node, map.Size(), brush, &target);
 }
 
 } // namespace quarnel

@@ -15,4 +15,10 @@ namespace quarnel {
 // blocked are those of the whole walk, since a brush centred farther out reaches no cell.
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush);
 
+// Places the node's mesh and walks the edges of its faces as PathMeshOutline does, for a map
+// of the given size, handing every cell within kMaxBrushReach of the map to visitor. A map
+// size of 0 raises "Pathmap not initialised" when there is any face to draw.
+void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
+                      void* context);
+
 } // namespace quarnel
