@@ -18,6 +18,16 @@
 #include <unistd.h>
 #endif
 
+// AddressSanitizer reserves terabytes of address space, so limits on the address space
+// cannot be tested under it.
+#if defined(__SANITIZE_ADDRESS__)
+#define QUARNEL_UNDER_ASAN 1
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define QUARNEL_UNDER_ASAN 1
+#endif
+#endif
+
 namespace testutil {
 
 namespace fs = std::filesystem;
