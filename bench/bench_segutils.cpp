@@ -1,5 +1,6 @@
 // Hole filling and map writing on an 8192 map with about 30% of its cells blocked.
 #include "segutils/SegUtils.h"
+#include "support/PathmapUtil.h"
 
 #include <benchmark/benchmark.h>
 
@@ -8,6 +9,7 @@
 #include <random>
 
 using namespace quarnel;
+using testutil::FillHolesPerCell;
 
 namespace {
 
@@ -22,22 +24,6 @@ void FillRandom(TPathmap& map, double share, uint64_t seed) {
         map.Block(r, c);
 }
 
-// The cell-by-cell form of hole filling, as the reference to beat.
-void FillHolesPerCell(TPathmap& map) {
-  const uint32_t n = map.Size();
-  for (uint32_t r = 0; r < n; ++r)
-    for (uint32_t c = 0; c < n; ++c) {
-      if (map.IsBlocked(r, c))
-        continue;
-      const bool left = c == 0 || map.IsBlocked(r, c - 1);
-      const bool right = c == n - 1 || map.IsBlocked(r, c + 1);
-      const bool up = r == 0 || map.IsBlocked(r - 1, c);
-      const bool down = r == n - 1 || map.IsBlocked(r + 1, c);
-      if (left && right && up && down)
-        map.Block(r, c);
-    }
-}
-
 TPathmap& RandomMap() {
   static TPathmap map;
   if (map.Size() == 0) {
@@ -47,7 +33,8 @@ TPathmap& RandomMap() {
   return map;
 }
 
-void BM_FillHolesWords(benchmark::State& state) {
+// Fills the holes of a fresh copy of the random map in every iteration.
+void FillHolesOfRandomMap(benchmark::State& state, void (*fill)(TPathmap&)) {
   TPathmap& source = RandomMap();
   TPathmap map;
   map.SetSize(kSize);
@@ -56,28 +43,20 @@ void BM_FillHolesWords(benchmark::State& state) {
     state.PauseTiming();
     std::copy(source.Row(0), source.Row(0) + words, map.Row(0));
     state.ResumeTiming();
-    FillHoles(map);
+    fill(map);
     benchmark::DoNotOptimize(map.Row(0)[0]);
   }
   state.counters["cells/s"] =
       benchmark::Counter(double(kSize) * kSize, benchmark::Counter::kIsIterationInvariantRate);
 }
+
+void BM_FillHolesWords(benchmark::State& state) {
+  FillHolesOfRandomMap(state, FillHoles);
+}
 BENCHMARK(BM_FillHolesWords)->Unit(benchmark::kMillisecond);
 
 void BM_FillHolesPerCell(benchmark::State& state) {
-  TPathmap& source = RandomMap();
-  TPathmap map;
-  map.SetSize(kSize);
-  const size_t words = static_cast<size_t>(kSize) * map.SegmentCount();
-  for (auto _ : state) {
-    state.PauseTiming();
-    std::copy(source.Row(0), source.Row(0) + words, map.Row(0));
-    state.ResumeTiming();
-    FillHolesPerCell(map);
-    benchmark::DoNotOptimize(map.Row(0)[0]);
-  }
-  state.counters["cells/s"] =
-      benchmark::Counter(double(kSize) * kSize, benchmark::Counter::kIsIterationInvariantRate);
+  FillHolesOfRandomMap(state, FillHolesPerCell);
 }
 BENCHMARK(BM_FillHolesPerCell)->Unit(benchmark::kMillisecond)->Iterations(3);
 

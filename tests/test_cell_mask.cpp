@@ -3,22 +3,16 @@
 #include "raster/Bresham.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
+#include "support/PathmapUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace quarnel;
+using testutil::SameCells;
 
 namespace {
-
-::testing::AssertionResult SameCells(const TPathmap& a, const TPathmap& b) {
-  for (uint32_t r = 0; r < a.Size(); ++r)
-    for (uint32_t c = 0; c < a.Size(); ++c)
-      if (a.IsBlocked(r, c) != b.IsBlocked(r, c))
-        return ::testing::AssertionFailure() << "cell (" << r << ", " << c << ") differs";
-  return ::testing::AssertionSuccess();
-}
 
 struct BrushCase {
   int Reach;

@@ -1,42 +1,21 @@
 // Hole filling: the word-wide pass against the plain per-cell scan.
 #include "segutils/SegUtils.h"
+#include "support/PathmapUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
 
 using namespace quarnel;
+using testutil::FillHolesPerCell;
+using testutil::SameCells;
 
 namespace {
-
-// The plain scan: every free cell whose four edge neighbours are blocked, in row order.
-void FillHolesPerCell(TPathmap& map) {
-  const uint32_t n = map.Size();
-  for (uint32_t r = 0; r < n; ++r)
-    for (uint32_t c = 0; c < n; ++c) {
-      if (map.IsBlocked(r, c))
-        continue;
-      const bool left = c == 0 || map.IsBlocked(r, c - 1);
-      const bool right = c == n - 1 || map.IsBlocked(r, c + 1);
-      const bool up = r == 0 || map.IsBlocked(r - 1, c);
-      const bool down = r == n - 1 || map.IsBlocked(r + 1, c);
-      if (left && right && up && down)
-        map.Block(r, c);
-    }
-}
 
 void CopyMap(const TPathmap& from, TPathmap& to) {
   to.SetSize(from.Size());
   for (uint32_t r = 0; r < from.Size(); ++r)
     std::copy(from.Row(r), from.Row(r) + from.SegmentCount(), to.Row(r));
-}
-
-::testing::AssertionResult SameCells(const TPathmap& a, const TPathmap& b) {
-  for (uint32_t r = 0; r < a.Size(); ++r)
-    for (uint32_t c = 0; c < a.Size(); ++c)
-      if (a.IsBlocked(r, c) != b.IsBlocked(r, c))
-        return ::testing::AssertionFailure() << "cell (" << r << ", " << c << ") differs";
-  return ::testing::AssertionSuccess();
 }
 
 // A 64 map from a picture: '#' blocked, '.' free, placed with its top-left at (row, col).

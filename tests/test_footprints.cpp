@@ -2,6 +2,7 @@
 #include "raster/Footprints.h"
 
 #include "common/UTypes.h"
+#include "support/PathmapUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,12 @@
 #include <vector>
 
 using namespace quarnel;
+using testutil::BlockedCells;
 
 namespace {
 
 using Cell = std::pair<int64_t, int64_t>; // (row, column)
 using CellSet = std::set<Cell>;
-
-CellSet BlockedCells(const TPathmap& map) {
-  CellSet cells;
-  for (uint32_t r = 0; r < map.Size(); ++r)
-    for (uint32_t c = 0; c < map.Size(); ++c)
-      if (map.IsBlocked(r, c))
-        cells.insert({r, c});
-  return cells;
-}
 
 void ExpectFailure(const std::function<void()>& action, const std::string& message) {
   try {

@@ -16,16 +16,9 @@
 using namespace quarnel;
 using testutil::TempDir;
 
-namespace {
+using testutil::MessageOf;
 
-template <class F> std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+namespace {
 
 void BlockSegment(TPathmap& map, uint32_t i, uint32_t j) {
   for (uint32_t k = 0; k < 64; ++k)
@@ -519,39 +512,8 @@ struct ToolRun {
 
 // Runs quarnel-inspect in the folder cwd; its standard error goes to a file there.
 ToolRun RunInspectTool(const std::vector<std::string>& args, const TempDir& cwd) {
-  const std::string errName = (cwd / "stderr.txt").string();
-  int fds[2];
-  if (pipe(fds) != 0)
-    return {};
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    close(fds[1]);
-    const int errFd = open(errName.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (errFd < 0 || dup2(errFd, 2) < 0 || chdir(cwd.Path.c_str()) != 0)
-      _exit(127);
-    std::string exe = QUARNEL_INSPECT_EXE;
-    std::vector<std::string> copies = args;
-    std::vector<char*> argv{exe.data()};
-    for (auto& a : copies)
-      argv.push_back(a.data());
-    argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
-    _exit(127);
-  }
-  close(fds[1]);
-  ToolRun result;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-    result.Out.append(buffer, static_cast<size_t>(got));
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  result.Err = testutil::ReadFile(errName);
-  return result;
+  const auto run = testutil::RunProgram(QUARNEL_INSPECT_EXE, args, cwd.Path, {}, "stderr.txt");
+  return {run.Status, run.Output, run.Error};
 }
 
 struct DiffStatusCase {

@@ -1,25 +1,19 @@
 // The map file: header, segment records and write failures, byte for byte.
 #include "segutils/SegUtils.h"
+#include "support/PathmapUtil.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
 using namespace quarnel;
+using testutil::Int32;
+using testutil::MapHeader;
 using testutil::ReadFile;
 using testutil::TempDir;
 
+using testutil::MessageOf;
+
 namespace {
-
-std::string Int32(int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
-          static_cast<char>(u >> 24)};
-}
-
-std::string Header(int32_t levels) {
-  return Int32(levels) + Int32(levels) + Int32(6) + Int32(0) + Int32(0) + Int32(2) + Int32(0) +
-         Int32(-1);
-}
 
 std::string SaveAndRead(const TPathmap& map, const TempDir& dir) {
   const auto path = dir / "map.raw";
@@ -27,20 +21,11 @@ std::string SaveAndRead(const TPathmap& map, const TempDir& dir) {
   return ReadFile(path);
 }
 
-template <class F> std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
-
 TEST(MapFile, AFreeMapOf64IsTheHeaderAndOneZeroCode) {
   TempDir dir;
   TPathmap map;
   map.SetSize(64);
-  EXPECT_EQ(SaveAndRead(map, dir), Header(0) + Int32(0));
+  EXPECT_EQ(SaveAndRead(map, dir), MapHeader(0) + Int32(0));
 }
 
 TEST(MapFile, AFullyBlockedMapOf64IsTheHeaderAndCodeOne) {
@@ -50,7 +35,7 @@ TEST(MapFile, AFullyBlockedMapOf64IsTheHeaderAndCodeOne) {
   for (uint32_t r = 0; r < 64; ++r)
     for (uint32_t c = 0; c < 64; ++c)
       map.Block(r, c);
-  EXPECT_EQ(SaveAndRead(map, dir), Header(0) + Int32(1));
+  EXPECT_EQ(SaveAndRead(map, dir), MapHeader(0) + Int32(1));
 }
 
 TEST(MapFile, OneBlockedCellMakesItsSegmentMixedWithItsBytes) {
@@ -62,7 +47,7 @@ TEST(MapFile, OneBlockedCellMakesItsSegmentMixedWithItsBytes) {
   data[0] = 1;
   const std::string bytes = SaveAndRead(map, dir);
   EXPECT_EQ(bytes.size(), 548u);
-  EXPECT_EQ(bytes, Header(0) + Int32(-1) + data);
+  EXPECT_EQ(bytes, MapHeader(0) + Int32(-1) + data);
 }
 
 TEST(MapFile, SegmentsAreWrittenRowByRowOfSegments) {
@@ -74,7 +59,7 @@ TEST(MapFile, SegmentsAreWrittenRowByRowOfSegments) {
   data[48] = 8;
   const std::string bytes = SaveAndRead(map, dir);
   EXPECT_EQ(bytes.size(), 560u);
-  EXPECT_EQ(bytes, Header(1) + Int32(0) + Int32(0) + Int32(-1) + data + Int32(0));
+  EXPECT_EQ(bytes, MapHeader(1) + Int32(0) + Int32(0) + Int32(-1) + data + Int32(0));
 }
 
 TEST(MapFile, ASegmentWithOneCellFreeIsMixed) {
@@ -87,7 +72,7 @@ TEST(MapFile, ASegmentWithOneCellFreeIsMixed) {
         map.Block(r, c);
   std::string data(512, '\xFF');
   data[511] = static_cast<char>(0xFE);
-  EXPECT_EQ(SaveAndRead(map, dir), Header(0) + Int32(-1) + data);
+  EXPECT_EQ(SaveAndRead(map, dir), MapHeader(0) + Int32(-1) + data);
 }
 
 TEST(MapFile, EveryCellLandsInItsOwnBit) {
@@ -105,7 +90,7 @@ TEST(MapFile, EveryCellLandsInItsOwnBit) {
       }
   const std::string bytes = SaveAndRead(map, dir);
   // Records 0..4 are free, record 5 is segment (1, 2).
-  const std::string prefix = Header(1) + Int32(0) + Int32(0) + Int32(0) + Int32(0) + Int32(0);
+  const std::string prefix = MapHeader(1) + Int32(0) + Int32(0) + Int32(0) + Int32(0) + Int32(0);
   ASSERT_EQ(bytes.substr(0, prefix.size()), prefix);
   EXPECT_EQ(bytes.substr(prefix.size(), 4), Int32(-1));
   EXPECT_EQ(bytes.substr(prefix.size() + 4, 512), expected);
@@ -118,7 +103,7 @@ TEST(MapFile, HeaderCarriesTheLevelCountOfTheSize) {
   map.SetSize(4096);
   const std::string bytes = SaveAndRead(map, dir);
   EXPECT_EQ(bytes.size(), 32u + 4u * 64 * 64);
-  EXPECT_EQ(bytes.substr(0, 32), Header(6));
+  EXPECT_EQ(bytes.substr(0, 32), MapHeader(6));
 }
 
 TEST(MapFile, AnExistingFileIsReplacedNotAppendedTo) {
@@ -126,7 +111,7 @@ TEST(MapFile, AnExistingFileIsReplacedNotAppendedTo) {
   testutil::WriteFile(dir / "map.raw", std::string(5000, 'x'));
   TPathmap map;
   map.SetSize(64);
-  EXPECT_EQ(SaveAndRead(map, dir), Header(0) + Int32(0));
+  EXPECT_EQ(SaveAndRead(map, dir), MapHeader(0) + Int32(0));
 }
 
 TEST(MapFile, AnUnsizedMapTouchesNothingOnDisk) {

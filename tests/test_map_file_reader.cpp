@@ -1,6 +1,7 @@
 // The map file reader: every defect it reports, exact decoding and round trips.
 #include "segutils/MapFileReader.h"
 #include "segutils/SegUtils.h"
+#include "support/PathmapUtil.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -9,31 +10,14 @@
 #include <random>
 
 using namespace quarnel;
+using testutil::Int32;
+using testutil::MapHeader;
+using testutil::MessageOf;
 using testutil::ReadFile;
 using testutil::TempDir;
 using testutil::WriteFile;
 
 namespace {
-
-std::string Int32(int32_t v) {
-  const auto u = static_cast<uint32_t>(v);
-  return {static_cast<char>(u), static_cast<char>(u >> 8), static_cast<char>(u >> 16),
-          static_cast<char>(u >> 24)};
-}
-
-std::string Header(int32_t levels) {
-  return Int32(levels) + Int32(levels) + Int32(6) + Int32(0) + Int32(0) + Int32(2) + Int32(0) +
-         Int32(-1);
-}
-
-template <class F> std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
 
 std::vector<std::pair<uint32_t, uint32_t>> BlockedCells(const TPathmap& map) {
   std::vector<std::pair<uint32_t, uint32_t>> cells;
@@ -62,7 +46,7 @@ std::string ValidFile() {
   mostlyBlocked[511] = '\x7F';
   std::string oneCell(512, '\0');
   oneCell[0] = 1;
-  return Header(1) + Int32(0) + Int32(-1) + oneCell + Int32(1) + Int32(-1) + mostlyBlocked;
+  return MapHeader(1) + Int32(0) + Int32(-1) + oneCell + Int32(1) + Int32(-1) + mostlyBlocked;
 }
 
 struct DefectCase {
@@ -177,7 +161,7 @@ TEST(MapFileReader, CellBytesAreReadRowByRowWithBitZeroTheFirstColumn) {
   const std::string name = (dir / "map.raw").string();
   std::string cells(512, '\0');
   cells[48] = 8;
-  WriteFile(name, Header(1) + Int32(0) + Int32(0) + Int32(-1) + cells + Int32(0));
+  WriteFile(name, MapHeader(1) + Int32(0) + Int32(0) + Int32(-1) + cells + Int32(0));
   TPathmap map;
   LoadMapFile(name, map);
   EXPECT_EQ(BlockedCells(map), (std::vector<std::pair<uint32_t, uint32_t>>{{70, 3}}));
@@ -195,7 +179,7 @@ TEST(MapFileReader, EveryCellOfAMixedRecordLandsInItsOwnCell) {
         cells[k * 8 + c / 8] = static_cast<char>(cells[k * 8 + c / 8] | (1 << (c % 8)));
         expected.emplace_back(64 + k, 128 + c);
       }
-  std::string file = Header(1);
+  std::string file = MapHeader(1);
   for (int record = 0; record < 9; ++record)
     file += record == 5 ? Int32(-1) + cells : Int32(0);
   WriteFile(name, file);
@@ -207,7 +191,7 @@ TEST(MapFileReader, EveryCellOfAMixedRecordLandsInItsOwnCell) {
 TEST(MapFileReader, ABlockedCodeBlocksEveryCellOfItsSegmentAndNoOther) {
   TempDir dir;
   const std::string name = (dir / "map.raw").string();
-  WriteFile(name, Header(1) + Int32(0) + Int32(1) + Int32(0) + Int32(0));
+  WriteFile(name, MapHeader(1) + Int32(0) + Int32(1) + Int32(0) + Int32(0));
   TPathmap map;
   LoadMapFile(name, map);
   for (uint32_t r = 0; r < 128; ++r)

@@ -4,6 +4,7 @@
 #include "common/UTypes.h"
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
+#include "support/PathmapUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -20,20 +21,12 @@
 #include <vector>
 
 using namespace quarnel;
+using testutil::BlockedCells;
 
 namespace {
 
 using Cell = std::pair<int64_t, int64_t>; // (row, column)
 using CellSet = std::set<Cell>;
-
-CellSet BlockedCells(const TPathmap& map) {
-  CellSet cells;
-  for (uint32_t r = 0; r < map.Size(); ++r)
-    for (uint32_t c = 0; c < map.Size(); ++c)
-      if (map.IsBlocked(r, c))
-        cells.insert({r, c});
-  return cells;
-}
 
 bool SameWords(const TPathmap& a, const TPathmap& b) {
   const size_t words = static_cast<size_t>(a.Size()) * static_cast<size_t>(a.SegmentCount());

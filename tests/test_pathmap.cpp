@@ -2,20 +2,15 @@
 #include "common/UTypes.h"
 #include "segutils/SegUtils.h"
 
+#include "support/TestUtil.h"
+
 #include <gtest/gtest.h>
 
 using namespace quarnel;
 
-namespace {
+using testutil::MessageOf;
 
-template <class F> std::string MessageOf(F&& f) {
-  try {
-    f();
-  } catch (const std::exception& e) {
-    return e.what();
-  }
-  return "<no error>";
-}
+namespace {
 
 // The one non-zero byte of a map, as (segment i, segment j, byte, value).
 struct SetByte {

@@ -64,13 +64,26 @@ inline void WriteFile(const fs::path& path, const std::string& bytes) {
 struct RunResult {
   int Status = -1; // exit status, or -1 when the process did not exit normally
   std::string Output;
+  std::string Error;
 };
 
+// The message of the exception that f raises, or "<no error>".
+template <class F> std::string MessageOf(F&& f) {
+  try {
+    f();
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  return "<no error>";
+}
+
 #ifndef _WIN32
-// Runs the built tool with args in the folder cwd and collects its standard output.
+// Runs the program exe with args in the folder cwd and collects its standard output; with
+// errorFile, its standard error goes to that file (in cwd), and comes back in Error.
 // limits, when given, runs in the child before the program starts (file size limits).
-inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& cwd,
-                         const std::function<void()>& limits = {}) {
+inline RunResult RunProgram(const std::string& exe, const std::vector<std::string>& args,
+                            const fs::path& cwd, const std::function<void()>& limits = {},
+                            const std::string& errorFile = {}) {
   int fds[2];
   if (pipe(fds) != 0)
     return {};
@@ -81,16 +94,20 @@ inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& c
     close(fds[1]);
     if (chdir(cwd.c_str()) != 0)
       _exit(127);
+    if (!errorFile.empty()) {
+      const int errFd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+      if (errFd < 0 || dup2(errFd, 2) < 0)
+        _exit(127);
+    }
     if (limits)
       limits();
-    std::vector<char*> argv;
-    std::string exe = QUARNEL_EXE;
-    argv.push_back(exe.data());
     std::vector<std::string> copies = args;
+    std::string program = exe;
+    std::vector<char*> argv{program.data()};
     for (auto& a : copies)
       argv.push_back(a.data());
     argv.push_back(nullptr);
-    execv(exe.c_str(), argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(fds[1]);
@@ -103,7 +120,15 @@ inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& c
   int status = 0;
   waitpid(pid, &status, 0);
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  if (!errorFile.empty())
+    result.Error = ReadFile(cwd / errorFile);
   return result;
+}
+
+// Runs the built quarnel with args in the folder cwd.
+inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& cwd,
+                         const std::function<void()>& limits = {}) {
+  return RunProgram(QUARNEL_EXE, args, cwd, limits);
 }
 #endif
 
