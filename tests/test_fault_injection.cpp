@@ -31,18 +31,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-#if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAddressSanitizer = true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kAddressSanitizer = true;
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-#else
-constexpr bool kAddressSanitizer = false;
-#endif
-
 const char* const kMapFiles[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw",
                                  "Car4Level0Map.raw"};
 const char* const kReport = "NotPathed.txt";
@@ -70,7 +58,7 @@ std::function<void()> FileSizeLimit(rlim_t bytes) {
 std::function<void()> AddressSpaceLimit(rlim_t bytes) {
   return [bytes] {
     Watchdog();
-    if (kAddressSanitizer) {
+    if (QUARNEL_TEST_ASAN) {
       const std::string options =
           "allocator_may_return_null=1:max_allocation_size_mb=" + std::to_string(bytes >> 20);
       setenv("ASAN_OPTIONS", options.c_str(), 1);
