@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <functional>
@@ -114,9 +116,9 @@ std::string BoxMesh() {
 // ---------------------------------------------------------------------------------------
 // Writes that fail part-way: a file size limit cuts each output file in turn.
 
-// A world of 128 whose three maps and report grow in that order: a tree near the middle of
-// the first segment widens into one more segment per class, and 300 objects without a mesh
-// fill the report.
+// A world of 128 whose three maps and report grow in that order: a tree three cells from the
+// corner of the first segment reaches into one more segment per class (none, two, all three
+// neighbours), and 300 objects without a mesh fill the report.
 void WriteGrowingWorld(World& w) {
   std::string objects = "object.create eu_pine1_m1\nobject.absoluteposition 61/0/61\n";
   for (int i = 0; i < 300; ++i)
@@ -234,11 +236,18 @@ public:
     Thread = std::thread([this] { Feed(open(Fifo.c_str(), O_WRONLY | O_CLOEXEC)); });
   }
   ~PipeFeeder() {
-    // A FIFO that nobody opened is opened here, so that the thread ends.
-    const int reader = Fifo.empty() ? -1 : open(Fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    // When nobody read the FIFO to its end, the feeder's own reading end lets the thread
+    // finish: it opens the FIFO for the thread, or takes what the thread still writes.
+    while (!Fifo.empty() && !Finished) {
+      const int reader = open(Fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+      char buffer[4096];
+      while (reader >= 0 && read(reader, buffer, sizeof buffer) > 0) {
+      }
+      if (reader >= 0)
+        close(reader);
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
     Thread.join();
-    if (reader >= 0)
-      close(reader);
   }
   PipeFeeder(const PipeFeeder&) = delete;
   PipeFeeder& operator=(const PipeFeeder&) = delete;
@@ -257,10 +266,12 @@ private:
     }
     if (fd >= 0)
       close(fd);
+    Finished = true;
   }
 
   fs::path Fifo;
   std::string Text;
+  std::atomic<bool> Finished{false};
   std::thread Thread;
 };
 
