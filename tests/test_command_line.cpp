@@ -94,6 +94,7 @@ TEST(Executable, AWorldSizeTooLargeForMemoryFailsCleanly) {
   result = testutil::RunTool({"objects.con", "meshes", "1048576"}, dir.Path);
   EXPECT_EQ(result.Status, 1);
   EXPECT_EQ(Lines(result.Output).back(), "Out of memory");
+  EXPECT_TRUE(std::filesystem::is_empty(dir.Path)) << "both fail before any file is made";
 }
 
 #endif

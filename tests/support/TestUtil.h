@@ -18,14 +18,17 @@
 #include <unistd.h>
 #endif
 
-// AddressSanitizer reserves terabytes of address space, so limits on the address space
-// cannot be tested under it.
+// QUARNEL_TEST_ASAN is 1 in a build with AddressSanitizer, whose shadow memory takes terabytes
+// of address space: address-space limits cannot be used there.
 #if defined(__SANITIZE_ADDRESS__)
-#define QUARNEL_UNDER_ASAN 1
+#define QUARNEL_TEST_ASAN 1
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define QUARNEL_UNDER_ASAN 1
+#define QUARNEL_TEST_ASAN 1
 #endif
+#endif
+#ifndef QUARNEL_TEST_ASAN
+#define QUARNEL_TEST_ASAN 0
 #endif
 
 namespace testutil {
