@@ -537,18 +537,6 @@ TEST(CollisionMeshOracle, BlocksLeadingBackInACircleKeepTheBlockTheCircleArrives
   }
 }
 
-TEST(CollisionMeshOracle, ATinyFileWhoseBlockLeadsBackToItsOwnStartLoadsWithTheLargestCount) {
-  Block self;
-  self.BlockSize = -4;
-  File f = FileOf({self});
-  f.MeshCount = INT_MAX;
-  const std::string bytes = meshfile::Write(f);
-  ASSERT_LT(bytes.size(), 80u);
-  EXPECT_EQ(ParseBytes(bytes), MeshOf(Block{}));
-  // With the kept block one byte short the same walk ends in a read error.
-  EXPECT_EQ(ParseBytes(bytes.substr(0, bytes.size() - 1)), Failure(kReadError));
-}
-
 TEST(CollisionMeshOracle, ACircleThroughABlockCutShortFailsWhateverTheCount) {
   // Two blocks leading to each other, the second without its padding and the last byte of
   // its last face record: every pass over it fails.

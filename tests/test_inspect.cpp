@@ -168,11 +168,7 @@ TEST(Pictures, ShowEachBlockedPixelWhereItsCellLies) {
       {"the last row, column 0 is top left", 192, 1, {{191, 0}}, {{0, 0}}},
       {"the last row and column are top right", 192, 1, {{191, 191}}, {{191, 0}}},
       {"scaled pixels show any blocked cell", 128, 4, {{5, 6}, {127, 0}}, {{0, 0}, {1, 30}}},
-      {"edge pixels hold the remainder cells",
-       192,
-       5,
-       {{191, 191}, {0, 190}},
-       {{38, 0}, {38, 38}}}};
+      {"edge pixels hold the remainder", 192, 5, {{191, 191}, {0, 190}}, {{38, 0}, {38, 38}}}};
   for (const PictureCase& c : cases) {
     TPathmap map;
     Make(map, c.Size, c.Blocked);

@@ -156,12 +156,12 @@ TEST(LineWalker, StopsAtTheCallThatReturnsFalseAndReturnsTheLastCallsResult) {
     bool Clipped;
     int StopAt, Calls;
   };
-  std::vector<StopCase> cases = {
-      {3, 3, 3, 3, 0, 0, false, 1, 1},
-      {3, 3, 3, 3, 0, 0, false, 0, 1},
-      {0, 0, 6, 2, 0, 0, false, 0, 7},
-      {-100, 0, 100, 0, 0, 9, true, 0, 10},
-      {-100, 5, 100, 5, 0, 9, true, 1, 0}}; // no cell in the window: no call, and true
+  // The last: no cell in the window, so no call, and true.
+  std::vector<StopCase> cases = {{3, 3, 3, 3, 0, 0, false, 1, 1},
+                                 {3, 3, 3, 3, 0, 0, false, 0, 1},
+                                 {0, 0, 6, 2, 0, 0, false, 0, 7},
+                                 {-100, 0, 100, 0, 0, 9, true, 0, 10},
+                                 {-100, 5, 100, 5, 0, 9, true, 1, 0}};
   for (int k = 1; k <= 7; ++k)
     cases.push_back({0, 0, 6, 2, 0, 0, false, k, k});
   for (int k = 1; k <= 4; ++k)
