@@ -661,15 +661,10 @@ TEST(MeshCache, NodesOfOneFileShareOneMeshThatMatchesASeparateLoad) {
 
 TEST(MeshCache, GivesEveryNodeWhatItsFileHoldsOrFailsForEveryNodeOfAFailingFile) {
   TempDir dir;
-  meshfile::WriteTo(dir / "none.sm", [] {
-    File none;
-    none.MeshCount = 0;
-    return none;
-  }());
+  testutil::WriteFile(dir / "none.sm", Edited(File{}, [](File& f) { f.MeshCount = 0; }));
+  testutil::WriteFile(dir / "broken.sm",
+                      Edited(FileOf({Tetrahedron(1)}), [](File& f) { f.CutBytes = 1; }));
   meshfile::WriteTo(dir / "empty.sm", FileOf({Block{}}));
-  File broken = FileOf({Tetrahedron(1)});
-  broken.CutBytes = 1;
-  meshfile::WriteTo(dir / "broken.sm", broken);
   TMeshCache cache;
   for (int round = 0; round < 2; ++round)
     for (const auto& [name, expected] : {std::pair{"none.sm", kNoMesh},

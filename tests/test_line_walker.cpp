@@ -219,6 +219,8 @@ TEST(ClippedWalk, CrossesTheWhole64BitRangeInAFewCells) {
   // Minor difference 1 over 2^64 - 1 steps: the minor coordinate moves just past halfway.
   EXPECT_EQ(Clipped(kMin64, -1, kMax64, 0, -2, -2, 2, 2),
             (Cells{{-2, -1}, {-1, -1}, {0, 0}, {1, 0}, {2, 0}}));
+  EXPECT_EQ(Clipped(kMin64, kMin64, kMax64, 0, kMax64 - 2, -2, kMax64, 2),
+            (Cells{{kMax64 - 2, -1}, {kMax64 - 1, -1}, {kMax64, 0}}));
   EXPECT_EQ(Clipped(kMin64, kMin64, kMax64, kMax64, 5, -3, 9, 3), Cells{});
 }
 
