@@ -6,9 +6,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <ostream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -48,33 +46,19 @@ Cells EightCaseWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   bool xMajor = false;
   int64_t majorStep = 0, minorStep = 0;
   if (dy >= 0) {
-    if (dx >= 0) {
-      xMajor = dy <= dx; // case 1, else case 2
-      majorStep = 1;
-      minorStep = 1;
-    } else if (dy >= -dx) { // case 3
-      xMajor = false;
-      majorStep = 1;
-      minorStep = -1;
-    } else { // case 4
-      xMajor = true;
-      majorStep = -1;
-      minorStep = 1;
-    }
+    if (dx >= 0)
+      xMajor = dy <= dx, majorStep = 1, minorStep = 1; // case 1, else case 2
+    else if (dy >= -dx)
+      xMajor = false, majorStep = 1, minorStep = -1; // case 3
+    else
+      xMajor = true, majorStep = -1, minorStep = 1; // case 4
   } else {
-    if (dx <= 0) {
-      xMajor = -dx >= -dy; // case 5, else case 6
-      majorStep = -1;
-      minorStep = -1;
-    } else if (dx <= -dy) { // case 7
-      xMajor = false;
-      majorStep = -1;
-      minorStep = 1;
-    } else { // case 8
-      xMajor = true;
-      majorStep = 1;
-      minorStep = -1;
-    }
+    if (dx <= 0)
+      xMajor = -dx >= -dy, majorStep = -1, minorStep = -1; // case 5, else case 6
+    else if (dx <= -dy)
+      xMajor = false, majorStep = -1, minorStep = 1; // case 7
+    else
+      xMajor = true, majorStep = 1, minorStep = -1; // case 8
   }
   const int64_t a = xMajor ? std::abs(dx) : std::abs(dy);
   const int64_t b = xMajor ? std::abs(dy) : std::abs(dx);
@@ -107,9 +91,8 @@ Cells InWindow(const Cells& cells, int64_t minX, int64_t minY, int64_t maxX, int
 }
 
 std::string LineText(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-  std::ostringstream text;
-  text << "(" << x0 << ", " << y0 << ") to (" << x1 << ", " << y1 << ")";
-  return text.str();
+  return "(" + std::to_string(x0) + ", " + std::to_string(y0) + ") to (" + std::to_string(x1) +
+         ", " + std::to_string(y1) + ")";
 }
 
 struct WalkCase {
@@ -118,71 +101,36 @@ struct WalkCase {
   Cells Expected;
 };
 
-void PrintTo(const WalkCase& c, std::ostream* out) {
-  *out << c.What;
+TEST(LineWalker, VisitsTheCellsOfTheDesignedExamplesInOrderFromStartToEnd) {
+  const WalkCase cases[] = {
+      {"the worked example", 0, 0, 6, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {6, 2}}},
+      {"a short line", 0, 0, 2, 1, {{0, 0}, {1, 0}, {2, 1}}},
+      {"a short line reversed", 2, 1, 0, 0, {{2, 1}, {1, 1}, {0, 0}}},
+      {"a shallow line", 0, 0, 4, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}}},
+      {"a shallow line reversed", 4, 1, 0, 0, {{4, 1}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
+      {"a tie keeps the start side", 0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}},
+      {"a reversed tie keeps its start side", 4, 2, 0, 0, {{4, 2}, {3, 2}, {2, 1}, {1, 1}, {0, 0}}},
+      {"case 2", 0, 0, 2, 5, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
+      {"case 3", 0, 0, -2, 5, {{0, 0}, {0, 1}, {-1, 2}, {-1, 3}, {-2, 4}, {-2, 5}}},
+      {"left", 0, 0, -4, 0, {{0, 0}, {-1, 0}, {-2, 0}, {-3, 0}, {-4, 0}}},
+      {"right", 0, 0, 3, 0, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
+      {"down", 0, 0, 0, -3, {{0, 0}, {0, -1}, {0, -2}, {0, -3}}},
+      {"up", 0, 0, 0, 3, {{0, 0}, {0, 1}, {0, 2}, {0, 3}}},
+      {"an exact diagonal", 5, 5, 2, 2, {{5, 5}, {4, 4}, {3, 3}, {2, 2}}},
+      {"negative coordinates", -3, -1, 2, 1, {{-3, -1}, {-2, -1}, {-1, 0}, {0, 0}, {1, 1}, {2, 1}}},
+      {"a single cell", 7, -9, 7, -9, {{7, -9}}}};
+  for (const WalkCase& c : cases)
+    EXPECT_EQ(Walk(c.X0, c.Y0, c.X1, c.Y1), c.Expected) << c.What;
 }
 
-class ExampleWalks : public testing::TestWithParam<WalkCase> {};
-
-TEST_P(ExampleWalks, VisitTheirCellsInOrderFromStartToEnd) {
-  const WalkCase& c = GetParam();
-  EXPECT_EQ(Walk(c.X0, c.Y0, c.X1, c.Y1), c.Expected) << c.What;
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Examples, ExampleWalks,
-    testing::Values(
-        WalkCase{"six by two, case 1",
-                 0,
-                 0,
-                 6,
-                 2,
-                 {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 1}, {5, 2}, {6, 2}}},
-        WalkCase{"short line", 0, 0, 2, 1, {{0, 0}, {1, 0}, {2, 1}}},
-        WalkCase{"short line reversed", 2, 1, 0, 0, {{2, 1}, {1, 1}, {0, 0}}},
-        WalkCase{"shallow line", 0, 0, 4, 1, {{0, 0}, {1, 0}, {2, 0}, {3, 1}, {4, 1}}},
-        WalkCase{"shallow line reversed", 4, 1, 0, 0, {{4, 1}, {3, 1}, {2, 1}, {1, 0}, {0, 0}}},
-        WalkCase{"tie keeps the start side", 0, 0, 4, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}}},
-        WalkCase{"tie reversed keeps its own start side",
-                 4,
-                 2,
-                 0,
-                 0,
-                 {{4, 2}, {3, 2}, {2, 1}, {1, 1}, {0, 0}}},
-        WalkCase{"case 1", 0, 0, 5, 2, {{0, 0}, {1, 0}, {2, 1}, {3, 1}, {4, 2}, {5, 2}}},
-        WalkCase{"case 2", 0, 0, 2, 5, {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 5}}},
-        WalkCase{"case 3", 0, 0, -2, 5, {{0, 0}, {0, 1}, {-1, 2}, {-1, 3}, {-2, 4}, {-2, 5}}},
-        WalkCase{"case 4", 0, 0, -5, 2, {{0, 0}, {-1, 0}, {-2, 1}, {-3, 1}, {-4, 2}, {-5, 2}}},
-        WalkCase{"case 5", 0, 0, -5, -2, {{0, 0}, {-1, 0}, {-2, -1}, {-3, -1}, {-4, -2}, {-5, -2}}},
-        WalkCase{"case 6", 0, 0, -2, -5, {{0, 0}, {0, -1}, {-1, -2}, {-1, -3}, {-2, -4}, {-2, -5}}},
-        WalkCase{"case 7", 0, 0, 2, -5, {{0, 0}, {0, -1}, {1, -2}, {1, -3}, {2, -4}, {2, -5}}},
-        WalkCase{"case 8", 0, 0, 5, -2, {{0, 0}, {1, 0}, {2, -1}, {3, -1}, {4, -2}, {5, -2}}},
-        WalkCase{"left", 0, 0, -4, 0, {{0, 0}, {-1, 0}, {-2, 0}, {-3, 0}, {-4, 0}}},
-        WalkCase{"right", 0, 0, 3, 0, {{0, 0}, {1, 0}, {2, 0}, {3, 0}}},
-        WalkCase{"down", 0, 0, 0, -3, {{0, 0}, {0, -1}, {0, -2}, {0, -3}}},
-        WalkCase{"up", 0, 0, 0, 3, {{0, 0}, {0, 1}, {0, 2}, {0, 3}}},
-        WalkCase{"exact diagonal", 5, 5, 2, 2, {{5, 5}, {4, 4}, {3, 3}, {2, 2}}},
-        WalkCase{"anti-diagonal", 2, -2, -1, 1, {{2, -2}, {1, -1}, {0, 0}, {-1, 1}}},
-        WalkCase{"negative coordinates",
-                 -3,
-                 -1,
-                 2,
-                 1,
-                 {{-3, -1}, {-2, -1}, {-1, 0}, {0, 0}, {1, 1}, {2, 1}}},
-        WalkCase{"single cell", 7, -9, 7, -9, {{7, -9}}}));
-
-TEST(LineWalker, MatchesTheEightCaseMethodForEveryShortLine) {
-  const std::vector<Cell> starts = {{0, 0}, {-7, 3}, {100, -200}, {-31, -64}};
-  for (const Cell& s : starts)
+TEST(LineWalker, MatchesTheEightCaseMethodForEveryShortLineAndRandomLongOnes) {
+  for (const Cell& s : std::vector<Cell>{{0, 0}, {-7, 3}, {100, -200}, {-31, -64}})
     for (int64_t dx = -16; dx <= 16; ++dx)
       for (int64_t dy = -16; dy <= 16; ++dy) {
         const int64_t x1 = s.first + dx, y1 = s.second + dy;
         ASSERT_EQ(Walk(s.first, s.second, x1, y1), EightCaseWalk(s.first, s.second, x1, y1))
             << LineText(s.first, s.second, x1, y1);
       }
-}
-
-TEST(LineWalker, MatchesTheEightCaseMethodForRandomLongLines) {
   std::mt19937_64 rng(11);
   std::uniform_int_distribution<int64_t> coordinate(-5000, 5000);
   for (int i = 0; i < 2000; ++i) {
@@ -190,35 +138,6 @@ TEST(LineWalker, MatchesTheEightCaseMethodForRandomLongLines) {
     const int64_t x1 = coordinate(rng), y1 = coordinate(rng);
     ASSERT_EQ(Walk(x0, y0, x1, y1), EightCaseWalk(x0, y0, x1, y1)) << LineText(x0, y0, x1, y1);
   }
-}
-
-// After k steps of a walk with major difference A and minor difference B the minor
-// coordinate has moved floor((2kB + A - 1) / (2A)) cells.
-void ExpectMinorOffsets(int64_t a, int64_t b) {
-  const Cells cells = Walk(0, 0, a, b);
-  ASSERT_EQ(cells.size(), static_cast<size_t>(a) + 1);
-  for (int64_t k = 0; k <= a; ++k) {
-    ASSERT_EQ(cells[static_cast<size_t>(k)].first, k);
-    ASSERT_EQ(cells[static_cast<size_t>(k)].second, (2 * k * b + a - 1) / (2 * a))
-        << "A " << a << ", B " << b << ", step " << k;
-  }
-}
-
-TEST(LineWalker, MovesTheMinorAxisByTheClosedFormForEverySmallLine) {
-  for (int64_t a = 1; a <= 64; ++a)
-    for (int64_t b = 0; b <= a; ++b)
-      ExpectMinorOffsets(a, b);
-}
-
-TEST(LineWalker, MovesTheMinorAxisByTheClosedFormForLongLines) {
-  std::mt19937_64 rng(5);
-  for (int i = 0; i < 20; ++i) {
-    const int64_t a = std::uniform_int_distribution<int64_t>(100000, 1 << 20)(rng);
-    const int64_t b = std::uniform_int_distribution<int64_t>(0, a)(rng);
-    ExpectMinorOffsets(a, b);
-  }
-  ExpectMinorOffsets(1 << 20, (1 << 19) - 1);
-  ExpectMinorOffsets((1 << 20) - 1, 1);
 }
 
 struct StopCounter {
@@ -231,38 +150,39 @@ bool StopAtCall(int64_t, int64_t, void* context) {
   return ++s->Calls != s->StopAt;
 }
 
-TEST(LineWalker, StopsAtTheCallThatReturnsFalseAndReportsIt) {
-  for (int k = 1; k <= 7; ++k) {
-    StopCounter s{0, k};
-    EXPECT_FALSE(WalkLine(0, 0, 6, 2, StopAtCall, &s)) << "stop at " << k;
-    EXPECT_EQ(s.Calls, k);
+TEST(LineWalker, StopsAtTheCallThatReturnsFalseAndReturnsTheLastCallsResult) {
+  struct StopCase {
+    int64_t X0, Y0, X1, Y1, MinX, MaxX; // a window of one row, y 0, for the clipped walk
+    bool Clipped;
+    int StopAt, Calls;
+  };
+  // The last: no cell in the window, so no call, and true.
+  std::vector<StopCase> cases = {{3, 3, 3, 3, 0, 0, false, 1, 1},
+                                 {3, 3, 3, 3, 0, 0, false, 0, 1},
+                                 {0, 0, 6, 2, 0, 0, false, 0, 7},
+                                 {-100, 0, 100, 0, 0, 9, true, 0, 10},
+                                 {-100, 5, 100, 5, 0, 9, true, 1, 0}};
+  for (int k = 1; k <= 7; ++k)
+    cases.push_back({0, 0, 6, 2, 0, 0, false, k, k});
+  for (int k = 1; k <= 4; ++k)
+    cases.push_back({-100, 0, 100, 0, 0, 9, true, k, k});
+  for (const StopCase& c : cases) {
+    StopCounter s{0, c.StopAt};
+    const bool result =
+        c.Clipped ? WalkLineClipped(c.X0, c.Y0, c.X1, c.Y1, c.MinX, 0, c.MaxX, 0, StopAtCall, &s)
+                  : WalkLine(c.X0, c.Y0, c.X1, c.Y1, StopAtCall, &s);
+    // False exactly when the call that returns false came.
+    EXPECT_EQ(result, c.StopAt == 0 || c.Calls < c.StopAt) << LineText(c.X0, c.Y0, c.X1, c.Y1);
+    EXPECT_EQ(s.Calls, c.Calls) << LineText(c.X0, c.Y0, c.X1, c.Y1) << " stop at " << c.StopAt;
   }
-  StopCounter never{0, 0};
-  EXPECT_TRUE(WalkLine(0, 0, 6, 2, StopAtCall, &never));
-  EXPECT_EQ(never.Calls, 7);
 }
 
-TEST(LineWalker, ReturnsTheOnlyCallsResultForASingleCell) {
-  StopCounter stop{0, 1};
-  EXPECT_FALSE(WalkLine(3, 3, 3, 3, StopAtCall, &stop));
-  EXPECT_EQ(stop.Calls, 1);
-  StopCounter go{0, 0};
-  EXPECT_TRUE(WalkLine(3, 3, 3, 3, StopAtCall, &go));
-  EXPECT_EQ(go.Calls, 1);
-}
-
-struct ContextCheck {
-  void* Expected = nullptr;
-  int Mismatches = 0;
-  int Calls = 0;
-};
-
-ContextCheck* gContextCheck = nullptr;
+void* gExpectedContext = nullptr;
+int gContextCalls = 0, gContextMismatches = 0;
 
 bool CheckContext(int64_t, int64_t, void* context) {
-  ++gContextCheck->Calls;
-  if (context != gContextCheck->Expected)
-    ++gContextCheck->Mismatches;
+  ++gContextCalls;
+  gContextMismatches += context != gExpectedContext;
   return true;
 }
 
@@ -270,17 +190,13 @@ TEST(LineWalker, PassesTheContextUnchangedToEveryCall) {
   int marker = 0;
   for (void* context : {static_cast<void*>(&marker), static_cast<void*>(nullptr),
                         reinterpret_cast<void*>(uintptr_t{0x1234})}) {
-    ContextCheck check{context, 0, 0};
-    gContextCheck = &check;
+    gExpectedContext = context;
+    gContextCalls = gContextMismatches = 0;
     WalkLine(-2, 5, 9, -1, CheckContext, context);
-    EXPECT_EQ(check.Calls, 12);
-    EXPECT_EQ(check.Mismatches, 0);
-    check.Calls = 0;
     WalkLineClipped(-20, 5, 90, -1, 0, -10, 10, 10, CheckContext, context);
-    EXPECT_EQ(check.Calls, 11);
-    EXPECT_EQ(check.Mismatches, 0);
+    EXPECT_EQ(gContextCalls, 12 + 11);
+    EXPECT_EQ(gContextMismatches, 0);
   }
-  gContextCheck = nullptr;
 }
 
 TEST(LineWalker, WalksLinesAtTheEndsOfThe64BitRangeLikeShiftedShortLines) {
@@ -303,13 +219,25 @@ TEST(ClippedWalk, CrossesTheWhole64BitRangeInAFewCells) {
   // Minor difference 1 over 2^64 - 1 steps: the minor coordinate moves just past halfway.
   EXPECT_EQ(Clipped(kMin64, -1, kMax64, 0, -2, -2, 2, 2),
             (Cells{{-2, -1}, {-1, -1}, {0, 0}, {1, 0}, {2, 0}}));
+  EXPECT_EQ(Clipped(kMin64, kMin64, kMax64, 0, kMax64 - 2, -2, kMax64, 2),
+            (Cells{{kMax64 - 2, -1}, {kMax64 - 1, -1}, {kMax64, 0}}));
   EXPECT_EQ(Clipped(kMin64, kMin64, kMax64, kMax64, 5, -3, 9, 3), Cells{});
 }
 
-TEST(ClippedWalk, EqualsTheWholeWalkInsideRandomWindows) {
+// The clipped walk against the cells of the whole eight-case walk inside the window.
+testing::AssertionResult ClippedIsWholeWalkInWindow(int64_t x0, int64_t y0, int64_t x1, int64_t y1,
+                                                    int64_t minX, int64_t minY, int64_t maxX,
+                                                    int64_t maxY) {
+  if (Clipped(x0, y0, x1, y1, minX, minY, maxX, maxY) ==
+      InWindow(EightCaseWalk(x0, y0, x1, y1), minX, minY, maxX, maxY))
+    return testing::AssertionSuccess();
+  return testing::AssertionFailure() << LineText(x0, y0, x1, y1) << " in x " << minX << ".." << maxX
+                                     << ", y " << minY << ".." << maxY;
+}
+
+TEST(ClippedWalk, EqualsTheWholeWalkInRandomWindowsForLinesFromFarOutsideAndAlongTheEdges) {
   std::mt19937_64 rng(7);
-  std::uniform_int_distribution<int64_t> coordinate(-60, 160);
-  std::uniform_int_distribution<int64_t> bound(-10, 110);
+  std::uniform_int_distribution<int64_t> coordinate(-60, 160), bound(-10, 110);
   for (int i = 0; i < 100000; ++i) {
     const int64_t x0 = coordinate(rng), y0 = coordinate(rng);
     const int64_t x1 = coordinate(rng), y1 = coordinate(rng);
@@ -320,18 +248,9 @@ TEST(ClippedWalk, EqualsTheWholeWalkInsideRandomWindows) {
       if (minY > maxY)
         std::swap(minY, maxY);
     }
-    ASSERT_EQ(Clipped(x0, y0, x1, y1, minX, minY, maxX, maxY),
-              InWindow(EightCaseWalk(x0, y0, x1, y1), minX, minY, maxX, maxY))
-        << LineText(x0, y0, x1, y1) << " in x " << minX << ".." << maxX << ", y " << minY << ".."
-        << maxY;
+    ASSERT_TRUE(ClippedIsWholeWalkInWindow(x0, y0, x1, y1, minX, minY, maxX, maxY));
   }
-}
-
-TEST(ClippedWalk, EqualsTheWholeWalkForLinesFromFarOutside) {
-  std::mt19937_64 rng(8);
-  std::uniform_int_distribution<int64_t> far(-300000, 300000);
-  std::uniform_int_distribution<int64_t> near(-20, 150);
-  const int64_t lo = -4, hi = 131;
+  std::uniform_int_distribution<int64_t> far(-300000, 300000), near(-20, 150);
   for (int i = 0; i < 600; ++i) {
     // One end far away, the other near or inside the window, so most lines cross an edge.
     int64_t x0 = far(rng), y0 = far(rng), x1 = near(rng), y1 = near(rng);
@@ -339,67 +258,21 @@ TEST(ClippedWalk, EqualsTheWholeWalkForLinesFromFarOutside) {
       std::swap(x0, x1), std::swap(y0, y1);
     if (i % 5 == 0)
       x1 = far(rng);
-    ASSERT_EQ(Clipped(x0, y0, x1, y1, lo, lo, hi, hi),
-              InWindow(EightCaseWalk(x0, y0, x1, y1), lo, lo, hi, hi))
-        << LineText(x0, y0, x1, y1);
+    ASSERT_TRUE(ClippedIsWholeWalkInWindow(x0, y0, x1, y1, -4, -4, 131, 131));
   }
-}
-
-TEST(ClippedWalk, EqualsTheWholeWalkAlongAndAcrossTheWindowEdges) {
-  const int64_t lo = 0, hi = 63;
-  std::vector<int64_t> edges = {-70, -1, 0, 1, 31, 62, 63, 64, 130};
+  const int64_t edges[] = {-70, -1, 0, 1, 31, 62, 63, 64, 130};
   for (int64_t x0 : edges)
     for (int64_t y0 : edges)
       for (int64_t x1 : edges)
         for (int64_t y1 : edges)
-          ASSERT_EQ(Clipped(x0, y0, x1, y1, lo, lo, hi, hi),
-                    InWindow(EightCaseWalk(x0, y0, x1, y1), lo, lo, hi, hi))
-              << LineText(x0, y0, x1, y1);
+          ASSERT_TRUE(ClippedIsWholeWalkInWindow(x0, y0, x1, y1, 0, 0, 63, 63));
 }
 
-TEST(ClippedWalk, StopsAtTheCallThatReturnsFalse) {
-  for (int k = 1; k <= 4; ++k) {
-    StopCounter s{0, k};
-    EXPECT_FALSE(WalkLineClipped(-100, 0, 100, 0, 0, 0, 9, 0, StopAtCall, &s));
-    EXPECT_EQ(s.Calls, k);
-  }
-  StopCounter outside{0, 1};
-  EXPECT_TRUE(WalkLineClipped(-100, 5, 100, 5, 0, 0, 9, 0, StopAtCall, &outside));
-  EXPECT_EQ(outside.Calls, 0);
-}
-
-// A 128-bit unsigned number as two halves, for checking huge walks exactly.
-struct U128 {
-  uint64_t Hi = 0, Lo = 0;
-};
-
-U128 Mul(uint64_t a, uint64_t b) {
-  const uint64_t aL = a & 0xffffffffu, aH = a >> 32, bL = b & 0xffffffffu, bH = b >> 32;
-  const uint64_t ll = aL * bL, lh = aL * bH, hl = aH * bL, hh = aH * bH;
-  const uint64_t mid = (ll >> 32) + (lh & 0xffffffffu) + (hl & 0xffffffffu);
-  return {hh + (lh >> 32) + (hl >> 32) + (mid >> 32), (mid << 32) | (ll & 0xffffffffu)};
-}
-
-U128 Add(U128 a, uint64_t b) {
-  const uint64_t lo = a.Lo + b;
-  return {a.Hi + (lo < b ? 1 : 0), lo};
-}
-
-bool LessOrEqual(U128 a, U128 b) {
-  return a.Hi != b.Hi ? a.Hi < b.Hi : a.Lo <= b.Lo;
-}
-
-// floor((2kB + A - 1) / (2A)) for A < 2^63: estimated, then corrected by exact comparisons.
+// After k steps of a walk with major difference A and minor difference B the minor
+// coordinate has moved floor((2kB + A - 1) / (2A)) cells; exactly, for A < 2^63.
 uint64_t MinorOffset(uint64_t k, uint64_t a, uint64_t b) {
-  const U128 n = Add(Mul(2 * k, b), a - 1);
-  auto m = static_cast<uint64_t>(static_cast<long double>(k) * static_cast<long double>(b) /
-                                     static_cast<long double>(a) +
-                                 0.5L);
-  while (!LessOrEqual(Mul(2 * a, m), n))
-    --m;
-  while (LessOrEqual(Mul(2 * a, m + 1), n))
-    ++m;
-  return m;
+  using U128 = unsigned __int128;
+  return static_cast<uint64_t>((2 * U128{k} * b + a - 1) / (2 * U128{a}));
 }
 
 uint64_t Dist(int64_t a, int64_t b) {
@@ -433,7 +306,31 @@ Cells ClosedFormInWindow(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t
   return cells;
 }
 
+TEST(LineWalker, MovesTheMinorAxisByTheClosedFormForEverySmallLineAndRandomLongOnes) {
+  std::vector<Cell> lines = {{1 << 20, (1 << 19) - 1}, {(1 << 20) - 1, 1}}; // (A, B)
+  for (int64_t a = 1; a <= 64; ++a)
+    for (int64_t b = 0; b <= a; ++b)
+      lines.push_back({a, b});
+  std::mt19937_64 rng(5);
+  for (int i = 0; i < 20; ++i) {
+    const int64_t a = std::uniform_int_distribution<int64_t>(100000, 1 << 20)(rng);
+    lines.push_back({a, std::uniform_int_distribution<int64_t>(0, a)(rng)});
+  }
+  for (const auto& [a, b] : lines)
+    ASSERT_EQ(Walk(0, 0, a, b), ClosedFormInWindow(0, 0, a, b, 0, a)) << "A " << a << ", B " << b;
+}
+
 TEST(ClippedWalk, StartsWithTheExactErrorTermOfHugeLines) {
+  // The closed form itself, against the whole walk where that is affordable.
+  std::mt19937_64 medium(10);
+  std::uniform_int_distribution<int64_t> coordinate(-40000, 40000);
+  for (int i = 0; i < 200; ++i) {
+    const int64_t x0 = coordinate(medium), y0 = coordinate(medium);
+    const int64_t x1 = -x0 + (i % 9), y1 = -y0 - (i % 4);
+    ASSERT_EQ(ClosedFormInWindow(x0, y0, x1, y1, -4, 103),
+              InWindow(EightCaseWalk(x0, y0, x1, y1), -4, -4, 103, 103))
+        << LineText(x0, y0, x1, y1);
+  }
   std::mt19937_64 rng(9);
   const int64_t limit = (int64_t{1} << 62) - 1;
   std::uniform_int_distribution<int64_t> huge(-limit, limit);
@@ -456,19 +353,6 @@ TEST(ClippedWalk, StartsWithTheExactErrorTermOfHugeLines) {
     ASSERT_EQ(Clipped(x0, y0, x1, y1, lo, lo, hi, hi), expected) << LineText(x0, y0, x1, y1);
   }
   EXPECT_GT(crossing, 1500);
-}
-
-TEST(ClippedWalk, AgreesWithTheClosedFormCheckOnMediumLines) {
-  // The closed-form check itself, against the whole walk where that is affordable.
-  std::mt19937_64 rng(10);
-  std::uniform_int_distribution<int64_t> coordinate(-40000, 40000);
-  for (int i = 0; i < 200; ++i) {
-    const int64_t x0 = coordinate(rng), y0 = coordinate(rng);
-    const int64_t x1 = -x0 + (i % 9), y1 = -y0 - (i % 4);
-    ASSERT_EQ(ClosedFormInWindow(x0, y0, x1, y1, -4, 103),
-              InWindow(EightCaseWalk(x0, y0, x1, y1), -4, -4, 103, 103))
-        << LineText(x0, y0, x1, y1);
-  }
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@
 #endif
 
 using namespace quarnel;
+using testutil::MessageOf;
 
 namespace {
 
@@ -23,24 +25,32 @@ struct TCountedNode : TStaticObjectNode {
   static inline int Live = 0;
 };
 
-std::vector<const TStaticObjectNode*> Nodes(const TStaticObjectLL& list) {
-  std::vector<const TStaticObjectNode*> nodes;
-  for (const TLinkedListNode* n = list.Head; n != nullptr; n = n->Next)
-    nodes.push_back(static_cast<const TStaticObjectNode*>(n));
-  return nodes;
+// " p=x,y,z" for a vector that differs from its value in a new node, else nothing.
+std::string VectorText(const char* label, const TVector3& v, double initial) {
+  if (v.X == initial && v.Y == initial && v.Z == initial)
+    return "";
+  std::string out = label;
+  char buffer[32];
+  const double values[] = {v.X, v.Y, v.Z};
+  for (int i = 0; i < 3; ++i)
+    out.append(i ? "," : "").append(buffer, std::to_chars(buffer, buffer + 32, values[i]).ptr);
+  return out;
 }
 
-std::vector<std::string> Names(const TStaticObjectLL& list) {
-  std::vector<std::string> names;
-  for (const auto* node : Nodes(list))
-    names.push_back(node->Name);
-  return names;
-}
-
-void ExpectVector(const TVector3& v, double x, double y, double z) {
-  EXPECT_EQ(v.X, x);
-  EXPECT_EQ(v.Y, y);
-  EXPECT_EQ(v.Z, z);
+// The list as "Name p=position r=rotation s=scale; Name ...", each vector only when it
+// differs from a new node's; "broken links" when Head, Tail, Count and the links disagree.
+std::string Describe(const TStaticObjectLL& list) {
+  std::string out;
+  const TLinkedListNode* prev = nullptr;
+  int32_t count = 0;
+  for (const TLinkedListNode* n = list.Head; n != nullptr; prev = n, n = n->Next, ++count) {
+    if (n->Prev != prev)
+      return "broken links";
+    const auto& o = static_cast<const TStaticObjectNode&>(*n);
+    out += (prev ? "; " : "") + o.Name + VectorText(" p=", o.Position, 0) +
+           VectorText(" r=", o.Rotation, 0) + VectorText(" s=", o.Scale, 1);
+  }
+  return prev == list.Tail && count == list.Count ? out : "broken links";
 }
 
 // Loads content written to a temporary file into list.
@@ -51,133 +61,48 @@ void Load(TStaticObjectLL& list, const std::string& content,
   list.LoadFromFile((dir / "objects.con").string(), nodeClass);
 }
 
-TEST(ObjectList, ReadsTheSevenLineExample) {
-  TStaticObjectLL list;
-  Load(list, "rem static objects\r\n"
-             "Object.create ObjA\r\n"
-             "Object.absolutePosition 100.5/20/-300\r\n"
-             "Object.rotation 90 / 0 / 0\r\n"
-             "Object.create ObjB\r\n"
-             "Object.geometry.scale 2/2/0.5\r\n");
-  ASSERT_EQ(list.Count, 2);
-  const auto nodes = Nodes(list);
-  EXPECT_EQ(list.Head, nodes[0]);
-  EXPECT_EQ(list.Tail, nodes[1]);
-  EXPECT_EQ(nodes[1]->Prev, nodes[0]);
-  EXPECT_EQ(nodes[0]->Name, "ObjA");
-  ExpectVector(nodes[0]->Position, 100.5, 20, -300);
-  ExpectVector(nodes[0]->Rotation, 90, 0, 0);
-  ExpectVector(nodes[0]->Scale, 1, 1, 1);
-  EXPECT_EQ(nodes[1]->Name, "ObjB");
-  ExpectVector(nodes[1]->Position, 0, 0, 0);
-  ExpectVector(nodes[1]->Rotation, 0, 0, 0);
-  ExpectVector(nodes[1]->Scale, 2, 2, 0.5);
-}
-
-TEST(ObjectList, IsEmptyForAFileWithoutObjects) {
-  for (const char* content : {"", "rem nothing\n", "object.absoluteposition 1/2/3\n\x1A"}) {
-    TStaticObjectLL list;
-    Load(list, content);
-    EXPECT_EQ(list.Count, 0) << content;
-    EXPECT_EQ(list.Head, nullptr);
-    EXPECT_EQ(list.Tail, nullptr);
-  }
-}
-
-TEST(ObjectList, AppendsALoneObjectAtTheEndOfTheFile) {
-  TStaticObjectLL list;
-  Load(list, "object.create Lone");
-  ASSERT_EQ(list.Count, 1);
-  EXPECT_EQ(list.Head, list.Tail);
-  EXPECT_EQ(list.Head->Prev, nullptr);
-  EXPECT_EQ(list.Head->Next, nullptr);
-  EXPECT_EQ(Names(list), std::vector<std::string>{"Lone"});
-}
-
-struct PlacementCase {
-  std::string What;
-  std::string Content;
-  std::vector<std::string> Names;
-  TVector3 Position, Rotation, Scale; // of the last node
+struct LoadCase {
+  std::string What, Content, Objects;
 };
 
-TEST(ObjectList, AppliesTheCommandsAsDesigned) {
-  const std::vector<PlacementCase> cases = {
-      {"commands in any letter case",
-       "OBJECT.CREATE A\nObject.Create B\nOBJECT.ABSOLUTEPOSITION 1/2/3\n",
-       {"A", "B"},
-       {1, 2, 3},
-       {},
-       {1, 1, 1}},
-      {"near misses are no commands",
-       "object.create A\nobject.position 1/2/3\nobject.createx B\nobject.rotations 4/5/6\n",
-       {"A"},
-       {},
-       {},
-       {1, 1, 1}},
+TEST(ObjectList, HoldsTheObjectsOfTheFileAsDesigned) {
+  const std::string longName = "N" + std::string(299, 'x');
+  const std::vector<LoadCase> cases = {
+      {"the seven-line example",
+       "rem static objects\r\nObject.create ObjA\r\nObject.absolutePosition 100.5/20/-300\r\n"
+       "Object.rotation 90 / 0 / 0\r\nObject.create ObjB\r\nObject.geometry.scale 2/2/0.5\r\n",
+       "ObjA p=100.5,20,-300 r=90,0,0; ObjB s=2,2,0.5"},
+      {"an empty file holds no object", "", ""},
+      {"a file of comments holds no object", "rem nothing\n", ""},
       {"a property command before any object is passed over",
-       "object.absoluteposition 1/2/3 object.geometry.scale 4/5/6\nobject.create A\n",
-       {"A"},
-       {},
-       {},
-       {1, 1, 1}},
-      {"several commands on one line",
+       "object.absoluteposition 1/2/3 object.geometry.scale 4/5/6\nobject.create A\n\x1A", "A"},
+      {"a lone object is appended at the end of the file", "object.create Lone", "Lone"},
+      {"commands are recognised in any letter case",
+       "OBJECT.CREATE A\nObject.Create B\nOBJECT.ABSOLUTEPOSITION 1/2/3\n", "A; B p=1,2,3"},
+      {"near misses are no commands",
+       "object.create A\nobject.position 1/2/3\nobject.createx B\nobject.rotations 4/5/6\n", "A"},
+      {"several commands share one line",
        "x object.create A object.absoluteposition 1/2/3 object.rotation 4 / 5 / 6 "
        "object.geometry.scale 7/8/9 object.create B object.rotation 1/1/1",
-       {"A", "B"},
-       {},
-       {1, 1, 1},
-       {1, 1, 1}},
+       "A p=1,2,3 r=4,5,6 s=7,8,9; B r=1,1,1"},
       {"the last of a repeated command counts",
        "object.create A\nobject.absoluteposition 1/2/3\nobject.absoluteposition -4/-5/-6.e-1\n",
-       {"A"},
-       {-4, -5, -0.6},
-       {},
-       {1, 1, 1}},
+       "A p=-4,-5,-0.6"},
       {"what follows the third number is passed over",
-       "object.create A\nobject.rotation 1/2/3/4 / more words\n",
-       {"A"},
-       {},
-       {1, 2, 3},
-       {1, 1, 1}},
-      {"a command after rem has no effect",
-       "object.create A rem object.absoluteposition 1/2/3\n",
-       {"A"},
-       {},
-       {},
-       {1, 1, 1}},
-      {"equal names are separate objects",
-       "object.create A\nobject.create A\n",
-       {"A", "A"},
-       {},
-       {},
-       {1, 1, 1}},
+       "object.create A\nobject.rotation 1/2/3/4 / more words\n", "A r=1,2,3"},
+      {"a command after rem has no effect", "object.create A rem object.absoluteposition 1/2/3\n",
+       "A"},
+      {"equal names are separate objects", "object.create A\nobject.create A\n", "A; A"},
       {"a byte-order mark and odd characters are harmless",
-       "\xEF\xBB\xBFobject.create A\n\"x\", (y); object.geometry.scale 2/3/4\n",
-       {"A"},
-       {},
-       {},
-       {2, 3, 4}},
+       "\xEF\xBB\xBFobject.create A\n\"x\", (y); object.geometry.scale 2/3/4\n", "A s=2,3,4"},
+      {"a name keeps its first 255 characters", "object.create " + longName + "\n",
+       longName.substr(0, 255)},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.What);
     TStaticObjectLL list;
     Load(list, c.Content);
-    EXPECT_EQ(Names(list), c.Names);
-    if (list.Tail == nullptr)
-      continue;
-    const auto* last = static_cast<const TStaticObjectNode*>(list.Tail);
-    ExpectVector(last->Position, c.Position.X, c.Position.Y, c.Position.Z);
-    ExpectVector(last->Rotation, c.Rotation.X, c.Rotation.Y, c.Rotation.Z);
-    ExpectVector(last->Scale, c.Scale.X, c.Scale.Y, c.Scale.Z);
+    EXPECT_EQ(Describe(list), c.Objects) << c.What;
   }
-}
-
-TEST(ObjectList, KeepsTheFirst255CharactersOfAName) {
-  const std::string name = "N" + std::string(299, 'x');
-  TStaticObjectLL list;
-  Load(list, "object.create " + name + "\n");
-  EXPECT_EQ(Names(list), std::vector<std::string>{name.substr(0, 255)});
 }
 
 TEST(ObjectList, CreatesEveryNodeThroughTheNodeClassAndAppendsToWhatItHolds) {
@@ -186,30 +111,26 @@ TEST(ObjectList, CreatesEveryNodeThroughTheNodeClassAndAppendsToWhatItHolds) {
     TStaticObjectLL list;
     Load(list, "object.create A\nobject.create B\n", CreateNodeOf<TCountedNode>);
     Load(list, "object.create C\n", CreateNodeOf<TCountedNode>);
-    EXPECT_EQ(Names(list), (std::vector<std::string>{"A", "B", "C"}));
-    for (const auto* node : Nodes(list))
-      EXPECT_NE(dynamic_cast<const TCountedNode*>(node), nullptr);
+    EXPECT_EQ(Describe(list), "A; B; C");
+    for (const TLinkedListNode* n = list.Head; n != nullptr; n = n->Next)
+      EXPECT_NE(dynamic_cast<const TCountedNode*>(n), nullptr);
     EXPECT_EQ(TCountedNode::Live, 3);
   }
   EXPECT_EQ(TCountedNode::Live, 0);
 }
 
 TEST(ObjectList, ReadsAFileOfManyBlocksInOrder) {
-  std::string content;
-  const int count = 5000;
-  for (int i = 0; i < count; ++i)
-    content += "Object.create O" + std::to_string(i) + "\r\n Object.absolutePosition " +
-               std::to_string(i) + ".25/" + std::to_string(-i) + "/0.5\r\n";
+  std::string content, expected;
+  for (int i = 0; i < 5000; ++i) {
+    const std::string n = std::to_string(i), minus = std::to_string(-i);
+    content +=
+        "Object.create O" + n + "\r\n Object.absolutePosition " + n + ".25/" + minus + "/0.5\r\n";
+    expected += (i ? "; O" : "O") + n + " p=" + n + ".25," + minus + ",0.5";
+  }
   ASSERT_GT(content.size(), 3 * TStaticObjectLL::ReadBlockSize);
   TStaticObjectLL list;
   Load(list, content);
-  ASSERT_EQ(list.Count, count);
-  int i = 0;
-  for (const auto* node : Nodes(list)) {
-    ASSERT_EQ(node->Name, std::string("O").append(std::to_string(i)));
-    ExpectVector(node->Position, i + 0.25, -i, 0.5);
-    ++i;
-  }
+  EXPECT_EQ(Describe(list), expected);
 }
 
 #ifdef __linux__
@@ -224,7 +145,7 @@ int OpenDescriptors() {
 struct FailureCase {
   std::string Content; // after two objects, First and Second
   std::string Message;
-  std::vector<std::string> Kept;
+  std::string Kept;
   bool Conversion = false;
 };
 
@@ -232,8 +153,7 @@ TEST(ObjectList, StopsAtAnErrorKeepingTheObjectsAppendedBeforeItAndFreeingTheRes
   const std::string identifier = "Con file parser error: Identifier expected";
   const std::string number = "Con file parser error: Number expected";
   const std::string slash = "Con file parser error: Forward slash expected";
-  const std::vector<std::string> both = {"First", "Second"};
-  const std::vector<std::string> first = {"First"};
+  const std::string both = "First; Second", first = "First";
   const std::vector<FailureCase> cases = {
       {"object.create\nobject.create C\n", identifier, both},
       {"object.create 12", identifier, both},
@@ -259,18 +179,13 @@ TEST(ObjectList, StopsAtAnErrorKeepingTheObjectsAppendedBeforeItAndFreeingTheRes
 #endif
     TCountedNode::Live = 0;
     TStaticObjectLL list;
-    try {
+    const auto load = [&] {
       Load(list, "object.create First\nobject.create Second\n" + c.Content,
            CreateNodeOf<TCountedNode>);
-      ADD_FAILURE() << "no error";
-    } catch (const EConvertError& e) {
-      EXPECT_TRUE(c.Conversion);
-      EXPECT_EQ(e.what(), c.Message);
-    } catch (const Exception& e) {
-      EXPECT_FALSE(c.Conversion);
-      EXPECT_EQ(e.what(), c.Message);
-    }
-    EXPECT_EQ(Names(list), c.Kept);
+    };
+    EXPECT_EQ(c.Conversion ? MessageOf<EConvertError>(load) : MessageOf<Exception>(load),
+              c.Message);
+    EXPECT_EQ(Describe(list), c.Kept);
     EXPECT_EQ(TCountedNode::Live, list.Count) << "the object under construction is freed";
 #ifdef __linux__
     EXPECT_EQ(OpenDescriptors(), descriptors) << "the file is closed";
@@ -288,13 +203,10 @@ TEST(ObjectList, ReportsAFileThatCannotBeOpenedWithTheTextFileMessage) {
   };
   for (const auto& [path, message] : cases) {
     TStaticObjectLL list;
-    try {
-      list.LoadFromFile(path.string(), CreateNodeOf<TStaticObjectNode>);
-      ADD_FAILURE() << "no error for " << path;
-    } catch (const EInOutError& e) {
-      EXPECT_EQ(e.what(), message) << path;
-    }
-    EXPECT_EQ(list.Count, 0);
+    EXPECT_EQ(MessageOf<EInOutError>(
+                  [&] { list.LoadFromFile(path.string(), CreateNodeOf<TStaticObjectNode>); }),
+              message);
+    EXPECT_EQ(Describe(list), "");
   }
 }
 
@@ -308,8 +220,7 @@ TEST(ObjectList, ReadsFromAPipe) {
   TStaticObjectLL list;
   list.LoadFromFile("/dev/fd/" + std::to_string(fds[0]), CreateNodeOf<TStaticObjectNode>);
   close(fds[0]);
-  ASSERT_EQ(Names(list), std::vector<std::string>{"A"});
-  ExpectVector(static_cast<const TStaticObjectNode*>(list.Head)->Position, 1, 2, 3);
+  EXPECT_EQ(Describe(list), "A p=1,2,3");
 }
 #endif
 

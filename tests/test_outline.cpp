@@ -5,6 +5,8 @@
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
 #include "support/PathmapUtil.h"
+#include "support/PlainBrushes.h"
+#include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
@@ -22,25 +24,17 @@
 
 using namespace quarnel;
 using testutil::BlockedCells;
+using testutil::BrushPair;
+using testutil::kBrushPairs;
+using testutil::MessageOf;
+using testutil::PlainShape;
+using testutil::PlainShapeCells;
+using testutil::SameWords;
 
 namespace {
 
 using Cell = std::pair<int64_t, int64_t>; // (row, column)
 using CellSet = std::set<Cell>;
-
-bool SameWords(const TPathmap& a, const TPathmap& b) {
-  const size_t words = static_cast<size_t>(a.Size()) * static_cast<size_t>(a.SegmentCount());
-  return std::equal(a.Row(0), a.Row(0) + words, b.Row(0));
-}
-
-void ExpectFailure(const std::function<void()>& action, const std::string& message) {
-  try {
-    action();
-    ADD_FAILURE() << "expected \"" << message << "\"";
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.what(), message);
-  }
-}
 
 TStaticObjectMeshNode MakeNode(std::vector<TVector4> vertices, std::vector<TFace> faces,
                                TVector3 position = {0, 0, 0}, TVector3 rotation = {0, 0, 0},
@@ -55,53 +49,6 @@ TStaticObjectMeshNode MakeNode(std::vector<TVector4> vertices, std::vector<TFace
   node.HasMesh = true;
   return node;
 }
-
-// The plain brushes: every cell of the shape handed to Block, as the shapes are defined: a
-// square of half width 2 (tank) or 3 (car) and one arm cell beyond it on each side.
-void PlainBlock(TPathmap& map, int64_t row, int64_t column) {
-  map.CheckInitialised();
-  constexpr int64_t limit = std::numeric_limits<uint32_t>::max();
-  if (row >= 0 && column >= 0 && row <= limit && column <= limit)
-    map.Block(static_cast<uint32_t>(row), static_cast<uint32_t>(column));
-}
-
-void PlainShape(TPathmap& map, int64_t row, int64_t column, int64_t half) {
-  for (int64_t dr = -half - 1; dr <= half + 1; ++dr)
-    for (int64_t dc = -half - 1; dc <= half + 1; ++dc) {
-      const bool square = std::abs(dr) <= half && std::abs(dc) <= half;
-      const bool arm =
-          (dr == 0 && std::abs(dc) == half + 1) || (dc == 0 && std::abs(dr) == half + 1);
-      if (square || arm)
-        PlainBlock(map, row + dr, column + dc);
-    }
-}
-
-TPathmap& MapOf(void* context) {
-  return **static_cast<TPathmap**>(context);
-}
-
-bool PlainInfantry(int64_t x, int64_t y, void* context) {
-  PlainBlock(MapOf(context), y, x);
-  return true;
-}
-bool PlainTank(int64_t x, int64_t y, void* context) {
-  PlainShape(MapOf(context), y, x, 2);
-  return true;
-}
-bool PlainCar(int64_t x, int64_t y, void* context) {
-  PlainShape(MapOf(context), y, x, 3);
-  return true;
-}
-
-struct BrushPair {
-  const char* Name;
-  CellVisitor Brush;
-  CellVisitor Plain;
-};
-
-const BrushPair kBrushes[] = {{"infantry", BrushInfantry, PlainInfantry},
-                              {"tank", BrushTank, PlainTank},
-                              {"car", BrushCar, PlainCar}};
 
 // The outline the long way: every vertex placed, floored, and every edge walked in full.
 void PlainOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {
@@ -124,95 +71,61 @@ void PlainOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor 
   }
 }
 
-TEST(Outline, OfAHalfCellTriangleBlocksItsEighteenEdgeCells) {
+// The cells a node's outline blocks in a map of the given size.
+CellSet Outlined(const TStaticObjectMeshNode& node, CellVisitor brush, uint32_t size = 64) {
   TPathmap map;
-  map.SetSize(64);
-  const auto node = MakeNode({{0.5, 0, 0.5, 1}, {6.5, 0, 0.5, 1}, {0.5, 0, 6.5, 1}}, {{0, 1, 2}});
-  PathMeshOutline(map, node, BrushInfantry);
-  CellSet expected;
-  for (int64_t i = 0; i <= 6; ++i) {
-    expected.insert({0, i});     // first edge, along row 0
-    expected.insert({i, 6 - i}); // second edge, the diagonal
-    expected.insert({i, 0});     // third edge, down column 0
-  }
-  EXPECT_EQ(expected.size(), 18u);
-  EXPECT_EQ(BlockedCells(map), expected);
-  EXPECT_FALSE(map.IsBlocked(1, 1));
-  EXPECT_FALSE(map.IsBlocked(2, 2));
-  EXPECT_FALSE(map.IsBlocked(1, 3));
+  map.SetSize(size);
+  PathMeshOutline(map, node, brush);
+  return BlockedCells(map);
 }
 
-TEST(Outline, OfAPlacedTriangleBlocksItsThirtyEdgeCells) {
-  TPathmap map;
-  map.SetSize(256);
-  const auto node =
-      MakeNode({{0, 0, 0, 1}, {10, 0, 0, 1}, {0, 0, 10, 1}}, {{0, 1, 2}}, {100, 0, 200});
-  PathMeshOutline(map, node, BrushInfantry);
-  CellSet expected;
-  for (int64_t i = 0; i <= 10; ++i) {
-    expected.insert({200, 100 + i});
-    expected.insert({200 + i, 110 - i});
-    expected.insert({200 + i, 100});
-  }
-  EXPECT_EQ(expected.size(), 30u);
-  EXPECT_EQ(BlockedCells(map), expected);
-}
+struct OutlineCase {
+  const char* What;
+  TStaticObjectMeshNode Node;
+  CellVisitor Brush;
+  CellSet Expected;
+  uint32_t Size = 64;
+};
 
-TEST(Outline, WithoutFacesBlocksNothingWhateverTheVertices) {
-  TPathmap map;
-  map.SetSize(64);
-  PathMeshOutline(map, MakeNode({{1, 0, 1, 1}, {30, 0, 30, 1}, {5, 0, 40, 1}}, {}), BrushCar);
+TEST(Outline, BlocksTheDesignedCells) {
+  CellSet halfCell, placed;
+  for (int64_t i = 0; i <= 6; ++i)
+    halfCell.insert({{0, i}, {i, 6 - i}, {i, 0}}); // along row 0, the diagonal, column 0
+  for (int64_t i = 0; i <= 10; ++i)
+    placed.insert({{200, 100 + i}, {200 + i, 110 - i}, {200 + i, 100}});
+  ASSERT_EQ(halfCell.size(), 18u);
+  ASSERT_EQ(placed.size(), 30u);
   TStaticObjectMeshNode noMesh;
   noMesh.Scale = {1, 1, 1};
-  PathMeshOutline(map, noMesh, BrushCar);
-  EXPECT_TRUE(BlockedCells(map).empty());
-}
-
-TEST(Outline, OfAFaceInOneCellBlocksTheBrushShapeAroundIt) {
-  TPathmap map, expected;
-  map.SetSize(64);
-  expected.SetSize(64);
-  // Three vertices that differ only in height.
-  const auto node =
-      MakeNode({{20.2, 0, 30.7, 1}, {20.2, 5, 30.7, 1}, {20.2, -9, 30.7, 1}}, {{0, 1, 2}});
-  PathMeshOutline(map, node, BrushTank);
-  PlainShape(expected, 30, 20, 2);
-  EXPECT_TRUE(SameWords(map, expected));
-  EXPECT_EQ(BlockedCells(map).size(), 29u);
-}
-
-TEST(Outline, IgnoresTheHeightOfTheFace) {
-  TPathmap low, high;
-  low.SetSize(64);
-  high.SetSize(64);
-  PathMeshOutline(low, MakeNode({{3, 0, 4, 1}, {40, 0, 9, 1}, {12, 0, 50, 1}}, {{0, 1, 2}}),
-                  BrushTank);
-  PathMeshOutline(high, MakeNode({{3, 900, 4, 1}, {40, -50, 9, 1}, {12, 7, 50, 1}}, {{0, 1, 2}}),
-                  BrushTank);
-  EXPECT_TRUE(SameWords(low, high));
-  EXPECT_FALSE(BlockedCells(low).empty());
-}
-
-TEST(Outline, WalksEachEdgeFromItsFaceOrderSoBothDirectionsOfAnEdgeAreDrawn) {
-  TPathmap map;
-  map.SetSize(64);
-  // A to B, B to B, and B back to A: the two walks of one edge differ at their ties.
-  PathMeshOutline(map, MakeNode({{0.5, 0, 0.5, 1}, {4.5, 0, 2.5, 1}}, {{0, 1, 1}}), BrushInfantry);
-  const CellSet expected = {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 3}, {1, 1}};
-  EXPECT_EQ(BlockedCells(map), expected);
-}
-
-TEST(Outline, RoundsEndPointsDownWhereTreesTruncate) {
-  TPathmap outline, tree;
-  outline.SetSize(64);
-  tree.SetSize(64);
-  PathMeshOutline(outline, MakeNode({{-0.5, 0, 5.5, 1}}, {{0, 0, 0}}), BrushTank);
-  StampTreeTank(tree, -0.5, 5.5);
-  TPathmap expected;
-  expected.SetSize(64);
-  PlainShape(expected, 5, -1, 2); // column -1: only the part right of it lands in the grid
-  EXPECT_TRUE(SameWords(outline, expected));
-  EXPECT_FALSE(SameWords(outline, tree));
+  const OutlineCase cases[] = {
+      {"a triangle with half-cell corners blocks its eighteen edge cells",
+       MakeNode({{0.5, 0, 0.5, 1}, {6.5, 0, 0.5, 1}, {0.5, 0, 6.5, 1}}, {{0, 1, 2}}), BrushInfantry,
+       halfCell},
+      {"a placed triangle blocks its thirty edge cells",
+       MakeNode({{0, 0, 0, 1}, {10, 0, 0, 1}, {0, 0, 10, 1}}, {{0, 1, 2}}, {100, 0, 200}),
+       BrushInfantry, placed, 256},
+      {"a mesh without faces blocks nothing whatever its vertices",
+       MakeNode({{1, 0, 1, 1}, {30, 0, 30, 1}, {5, 0, 40, 1}}, {}),
+       BrushCar,
+       {}},
+      {"a node without a mesh blocks nothing", noMesh, BrushCar, {}},
+      {"a face in one cell blocks the brush shape around it",
+       MakeNode({{20.2, 0, 30.7, 1}, {20.2, 5, 30.7, 1}, {20.2, -9, 30.7, 1}}, {{0, 1, 2}}),
+       BrushTank, PlainShapeCells(30, 20, 2)},
+      {"the height of the vertices plays no part",
+       MakeNode({{3, 900, 4, 1}, {40, -50, 9, 1}, {12, 7, 50, 1}}, {{0, 1, 2}}), BrushTank,
+       Outlined(MakeNode({{3, 0, 4, 1}, {40, 0, 9, 1}, {12, 0, 50, 1}}, {{0, 1, 2}}), BrushTank)},
+      // A to B, B to B, and B back to A: the two walks of one edge differ at their ties.
+      {"each edge is walked from its face order, so both directions of an edge are drawn",
+       MakeNode({{0.5, 0, 0.5, 1}, {4.5, 0, 2.5, 1}}, {{0, 1, 1}}),
+       BrushInfantry,
+       {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 3}, {1, 1}}},
+      // Trees truncate toward zero and would centre this one in column 0.
+      {"end points are rounded down", MakeNode({{-0.5, 0, 5.5, 1}}, {{0, 0, 0}}), BrushTank,
+       PlainShapeCells(5, -1, 2)}};
+  for (const OutlineCase& c : cases)
+    EXPECT_EQ(Outlined(c.Node, c.Brush, c.Size), c.Expected) << c.What;
+  EXPECT_EQ(PlainShapeCells(30, 20, 2).size(), 29u);
 }
 
 // Random meshes placed around and across a 256 grid, against the whole walks and plain brushes.
@@ -235,46 +148,33 @@ TStaticObjectMeshNode RandomNode(std::mt19937_64& rng, double spread, double rea
                   {angle(rng), angle(rng), angle(rng)}, {scale(rng), scale(rng), scale(rng)});
 }
 
-// Compares the outline against the plain form; returns the number of cells it blocked.
-size_t ExpectSameAsPlain(const TStaticObjectMeshNode& node, const BrushPair& brush, int i) {
-  TPathmap clipped, plain;
-  clipped.SetSize(256);
-  plain.SetSize(256);
-  PathMeshOutline(clipped, node, brush.Brush);
-  PlainOutline(plain, node, brush.Plain);
-  EXPECT_TRUE(SameWords(clipped, plain)) << brush.Name << " brush, mesh " << i;
-  const size_t words = static_cast<size_t>(clipped.Size()) * clipped.SegmentCount();
-  size_t cells = 0;
-  for (size_t w = 0; w < words; ++w)
-    cells += static_cast<size_t>(std::popcount(clipped.Row(0)[w]));
-  return cells;
-}
-
-TEST(Outline, BlocksExactlyWhatWholeWalksWithPlainBrushesBlockAroundTheGrid) {
-  std::mt19937_64 rng(4);
-  int drawn = 0;
-  for (int i = 0; i < 600; ++i) {
-    const TStaticObjectMeshNode node = RandomNode(rng, 60, 80);
-    for (const BrushPair& brush : kBrushes)
-      drawn += ExpectSameAsPlain(node, brush, i) > 0;
-    if (HasFailure())
-      return;
+TEST(Outline, BlocksExactlyWhatWholeWalksWithPlainBrushesBlockAroundAndFarOutsideTheGrid) {
+  struct Round {
+    uint64_t Seed;
+    int Meshes;
+    double Spread, Reach;
+    int LeastDrawn;
+  };
+  TPathmap blank;
+  blank.SetSize(256);
+  // The second round has edges of thousands of cells, many of them crossing the grid somewhere.
+  for (const Round& round : {Round{4, 600, 60, 80, 1200}, Round{6, 12, 8000, 100, 30}}) {
+    std::mt19937_64 rng(round.Seed);
+    int drawn = 0;
+    for (int i = 0; i < round.Meshes && !HasFailure(); ++i) {
+      const TStaticObjectMeshNode node = RandomNode(rng, round.Spread, round.Reach);
+      for (const BrushPair& brush : kBrushPairs) {
+        TPathmap clipped, plain;
+        clipped.SetSize(256);
+        plain.SetSize(256);
+        PathMeshOutline(clipped, node, brush.Brush);
+        PlainOutline(plain, node, brush.Plain);
+        EXPECT_TRUE(SameWords(clipped, plain)) << brush.Name << " brush, mesh " << i;
+        drawn += !SameWords(clipped, blank);
+      }
+    }
+    EXPECT_GT(drawn, round.LeastDrawn) << "seed " << round.Seed;
   }
-  EXPECT_GT(drawn, 1200);
-}
-
-TEST(Outline, BlocksExactlyWhatWholeWalksBlockForMeshesReachingFarOutside) {
-  std::mt19937_64 rng(6);
-  int drawn = 0;
-  for (int i = 0; i < 12; ++i) {
-    // Edges of thousands of cells, many of them crossing the grid somewhere.
-    const TStaticObjectMeshNode node = RandomNode(rng, 8000, 100);
-    for (const BrushPair& brush : kBrushes)
-      drawn += ExpectSameAsPlain(node, brush, i) > 0;
-    if (HasFailure())
-      return;
-  }
-  EXPECT_GT(drawn, 30);
 }
 
 TEST(Outline, OfAnObjectABillionUnitsAwayDrawsOnlyWhereItsEdgesCrossTheGrid) {
@@ -298,91 +198,76 @@ TEST(Outline, OfAnObjectABillionUnitsAwayDrawsOnlyWhereItsEdgesCrossTheGrid) {
   EXPECT_TRUE(map.IsBlocked(12, 100) && map.IsBlocked(16, 100) && !map.IsBlocked(17, 100));
 }
 
-TEST(Outline, RefusesNaNAndOverflowingPlacedCoordinates) {
+struct RefusalCase {
+  const char* What;
+  TStaticObjectMeshNode Node;
+  std::string Message;
+};
+
+TEST(Outline, RefusesNaNOverflowingPlacedCoordinatesAndFaceIndicesOutsideTheVertices) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
   const double limit = std::ldexp(1.0, 62);
-  TPathmap map;
-  map.SetSize(64);
   const std::vector<TVector4> good = {{1, 0, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}};
-  auto withVertex = [&](TVector4 extra) {
+  // The odd vertex is used by no face: every vertex is placed, and checked, before any edge.
+  const auto odd = [&](TVector4 extra, TVector3 scale = {1, 1, 1}) {
     std::vector<TVector4> vertices = good;
     vertices.push_back(extra);
-    return vertices;
+    return MakeNode(vertices, {{0, 1, 2}}, {}, {}, scale);
   };
-  // The odd vertex is used by no face: every vertex is placed, and checked, before any edge.
-  for (TVector4 bad : {TVector4{nan, 0, 1, 1}, TVector4{1, 0, nan, 1}})
-    ExpectFailure(
-        [&] {
-          PathMeshOutline(map, MakeNode(withVertex(bad), {{0, 1, 2}}), BrushCar);
-        },
-        kInvalidFloatOp);
-  for (TVector4 bad :
-       {TVector4{limit, 0, 1, 1}, TVector4{1, 0, -limit, 1}, TVector4{1e300, 0, 1, 1}})
-    ExpectFailure(
-        [&] {
-          PathMeshOutline(map, MakeNode(withVertex(bad), {{0, 1, 2}}), BrushCar);
-        },
-        kFloatOverflow);
-  for (TVector3 position : {TVector3{inf, 0, 0}, TVector3{0, 0, -inf}})
-    ExpectFailure(
-        [&] {
-          PathMeshOutline(map, MakeNode(good, {{0, 1, 2}}, position), BrushCar);
-        },
-        kFloatOverflow);
-  // A finite vertex and scale whose product exceeds the double range.
-  ExpectFailure(
-      [&] {
-        PathMeshOutline(
-            map, MakeNode(withVertex({1e308, 0, 1, 1}), {{0, 1, 2}}, {}, {}, {10, 1, 1}), BrushCar);
-      },
-      kFloatOverflow);
-  // 0 times an infinite scale is no number at all.
-  const std::vector<TVector4> onAxis = {{0, 0, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}};
-  ExpectFailure(
-      [&] {
-        PathMeshOutline(map, MakeNode(onAxis, {{0, 1, 2}}, {}, {}, {inf, 1, 1}), BrushCar);
-      },
-      kInvalidFloatOp);
-  ExpectFailure(
-      [&] {
-        PathMeshOutline(map, MakeNode(good, {{0, 1, 2}}, {nan, 0, 0}), BrushInfantry);
-      },
-      kInvalidFloatOp);
+  const auto faces = [&](TFace face) { return MakeNode(good, {face}); };
+  const RefusalCase cases[] = {
+      {"a NaN x", odd({nan, 0, 1, 1}), kInvalidFloatOp},
+      {"a NaN z", odd({1, 0, nan, 1}), kInvalidFloatOp},
+      {"an x of 2^62", odd({limit, 0, 1, 1}), kFloatOverflow},
+      {"a z of -2^62", odd({1, 0, -limit, 1}), kFloatOverflow},
+      {"an x of 1e300", odd({1e300, 0, 1, 1}), kFloatOverflow},
+      {"an infinite x position", MakeNode(good, {{0, 1, 2}}, {inf, 0, 0}), kFloatOverflow},
+      {"an infinite z position", MakeNode(good, {{0, 1, 2}}, {0, 0, -inf}), kFloatOverflow},
+      {"a NaN position", MakeNode(good, {{0, 1, 2}}, {nan, 0, 0}), kInvalidFloatOp},
+      {"a finite vertex and scale whose product exceeds the double range",
+       odd({1e308, 0, 1, 1}, {10, 1, 1}), kFloatOverflow},
+      {"0 times an infinite scale",
+       MakeNode({{0, 0, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}}, {{0, 1, 2}}, {}, {}, {inf, 1, 1}),
+       kInvalidFloatOp},
+      {"a face index equal to the vertex count", faces({0, 1, 3}), kRangeCheckError},
+      {"a face index of -1", faces({-1, 1, 2}), kRangeCheckError},
+      {"a face index beyond the vertices", faces({0, 7, 2}), kRangeCheckError}};
+  TPathmap map;
+  map.SetSize(64);
+  for (const RefusalCase& c : cases)
+    for (CellVisitor brush : {BrushInfantry, BrushCar})
+      EXPECT_EQ(MessageOf([&] { PathMeshOutline(map, c.Node, brush); }), c.Message) << c.What;
   EXPECT_TRUE(BlockedCells(map).empty());
+}
 
-  // The height is not a cell coordinate, and the largest values below 2^62 are accepted.
-  const double below = std::nextafter(limit, 0.0);
-  PathMeshOutline(map, MakeNode(withVertex({1, 1e300, 1, 1}), {{0, 1, 2}}), BrushInfantry);
-  EXPECT_EQ(BlockedCells(map).size(), 24u);
-  map.Clear();
-  PathMeshOutline(
-      map, MakeNode({{below, 0, -below, 1}, {-below, 0, below, 1}, {0, 0, 0, 1}}, {{0, 1, 2}}),
-      BrushInfantry);
-  EXPECT_TRUE(map.IsBlocked(0, 0));
+TEST(Outline, AcceptsAnyHeightAndTheLargestCoordinatesBelowTwoToTheSixtySecond) {
+  const double below = std::nextafter(std::ldexp(1.0, 62), 0.0);
+  EXPECT_EQ(
+      Outlined(MakeNode({{1, 1e300, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}}, {{0, 1, 2}}), BrushInfantry)
+          .size(),
+      24u);
+  EXPECT_TRUE(
+      Outlined(MakeNode({{below, 0, -below, 1}, {-below, 0, below, 1}, {0, 0, 0, 1}}, {{0, 1, 2}}),
+               BrushInfantry)
+          .contains({0, 0}));
 }
 
 TEST(Outline, OnAnUnsizedMapRaisesNotInitialisedOnceThereIsAFace) {
   TPathmap map;
   const auto far =
       MakeNode({{-5e6, 0, -5e6, 1}, {-4e6, 0, -5e6, 1}, {-5e6, 0, -4e6, 1}}, {{0, 1, 2}});
-  ExpectFailure([&] { PathMeshOutline(map, far, BrushInfantry); }, "Pathmap not initialised");
-  PathMeshOutline(map, MakeNode({{1, 0, 1, 1}}, {}), BrushInfantry); // no face, no walk
+  EXPECT_EQ(MessageOf([&] { PathMeshOutline(map, far, BrushInfantry); }),
+            "Pathmap not initialised");
+  EXPECT_EQ(MessageOf([&] {
+              PathMeshOutline(map, MakeNode({{1, 0, 1, 1}}, {}), BrushInfantry);
+            }),
+            "<no error>");
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  ExpectFailure(
-      [&] {
-        PathMeshOutline(map, MakeNode({{nan, 0, 1, 1}}, {{0, 0, 0}}), BrushCar);
-      },
-      kInvalidFloatOp);
-}
-
-TEST(Outline, RefusesAFaceIndexOutsideTheVertices) {
-  TPathmap map;
-  map.SetSize(64);
-  const std::vector<TVector4> vertices = {{1, 0, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}};
-  for (TFace bad : {TFace{0, 1, 3}, TFace{-1, 1, 2}, TFace{0, 7, 2}})
-    ExpectFailure([&] { PathMeshOutline(map, MakeNode(vertices, {bad}), BrushInfantry); },
-                  kRangeCheckError);
+  EXPECT_EQ(MessageOf([&] {
+              PathMeshOutline(map, MakeNode({{nan, 0, 1, 1}}, {{0, 0, 0}}), BrushCar);
+            }),
+            kInvalidFloatOp);
 }
 
 } // namespace

@@ -2,12 +2,15 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
 #include <string>
+#include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #ifndef _WIN32
@@ -70,12 +73,15 @@ struct RunResult {
   std::string Error;
 };
 
-// The message of the exception that f raises, or "<no error>".
-template <class F> std::string MessageOf(F&& f) {
+// The message of the exception that f raises, or "<no error>". With E given, an exception
+// of any other type than exactly E comes back as "<other error> " and its message.
+template <class E = std::exception, class F> std::string MessageOf(F&& f) {
   try {
     f();
   } catch (const std::exception& e) {
-    return e.what();
+    if (std::is_same_v<E, std::exception> || typeid(e) == typeid(E))
+      return e.what();
+    return std::string("<other error> ") + e.what();
   }
   return "<no error>";
 }
