@@ -7,9 +7,14 @@
 
 namespace quarnel {
 
-TCellMask::TCellMask(uint32_t size)
-    : FSize(size), WordsPerRow(size / 64 + 2),
-      Words(size == 0 ? 0 : (static_cast<size_t>(size) + 2 * kMaxBrushReach) * WordsPerRow) {}
+TCellMask::TCellMask(uint32_t size) : FSize(size), WordsPerRow(size / 64 + 2) {
+  if (size == 0)
+    return;
+  const size_t rows = static_cast<size_t>(size) + 2 * kMaxBrushReach;
+  Words.reset(static_cast<uint64_t*>(std::calloc(rows, WordsPerRow * sizeof(uint64_t))));
+  if (!Words)
+    throw Exception(kOutOfMemory);
+}
 
 void TCellMask::Mark(int64_t row, int64_t column) {
   const int64_t size = FSize;

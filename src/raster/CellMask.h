@@ -6,6 +6,8 @@
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace quarnel {
@@ -26,14 +28,18 @@ public:
 
   // The words of row r, for r from -kMaxBrushReach to Size + kMaxBrushReach - 1.
   const uint64_t* Row(int64_t r) const {
-    return Words.data() + static_cast<size_t>(r + kMaxBrushReach) * WordsPerRow;
+    return Words.get() + static_cast<size_t>(r + kMaxBrushReach) * WordsPerRow;
   }
   size_t RowWords() const { return WordsPerRow; }
 
 private:
   uint32_t FSize;
   size_t WordsPerRow;
-  std::vector<uint64_t> Words;
+  struct FreeDeleter {
+    void operator()(uint64_t* p) const { std::free(p); }
+  };
+  // Zeroed by calloc, so that pages no outline reaches are never touched.
+  std::unique_ptr<uint64_t[], FreeDeleter> Words;
 };
 
 // Marks the cell of a tree at world position (x, z), truncated toward zero as the tree
