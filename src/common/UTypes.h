@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 namespace quarnel {
 
@@ -31,6 +32,18 @@ inline constexpr const char* kOutOfMemory = "Out of memory";
 inline constexpr const char* kRangeCheckError = "Range check error";
 inline constexpr const char* kFloatOverflow = "Floating point overflow";
 inline constexpr const char* kInvalidFloatOp = "Invalid floating point operation";
+
+// Names are compared with their ASCII letters lowered; no other character changes.
+inline char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+inline std::string LowerAscii(std::string_view text) {
+  std::string lowered(text);
+  for (char& c : lowered)
+    c = LowerAscii(c);
+  return lowered;
+}
 
 struct TVector3 {
   double X = 0, Y = 0, Z = 0;

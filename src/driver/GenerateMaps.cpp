@@ -31,13 +31,6 @@ constexpr TMapPass kPasses[] = {
     {MapClass::Car, "Car4Level0Map.raw", 4},
 };
 
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-
 // Two short names stand for the meshes of the ammunition box and the medic locker.
 void ApplyNameAliases(TStaticObjectNode& node) {
   if (LowerAscii(node.Name) == "ammobox")

@@ -169,15 +169,6 @@ private:
   throw Exception("Error opening file: " + fileName);
 }
 
-#ifndef _WIN32
-std::string LowerAscii(std::string text) {
-  for (char& c : text)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return text;
-}
-#endif
-
 } // namespace
 
 TFile OpenForReading(const std::string& fileName) {

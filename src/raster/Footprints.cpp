@@ -151,11 +151,7 @@ void InfantryRange(int64_t i, double fraction, int64_t& first, int64_t& last) {
 } // namespace
 
 bool IsTreeMesh(std::string_view name) {
-  std::string lowered(name);
-  for (char& c : lowered)
-    if (c >= 'A' && c <= 'Z')
-      c = static_cast<char>(c - 'A' + 'a');
-  return TreeMeshNames().count(lowered) != 0;
+  return TreeMeshNames().count(LowerAscii(name)) != 0;
 }
 
 void StampTreeInfantry(TPathmap& map, double x, double z) {

@@ -13,10 +13,6 @@ namespace quarnel {
 
 namespace {
 
-char LowerAscii(char c) {
-  return c >= 'A' && c <= 'Z' ? static_cast<char>(c + ('a' - 'A')) : c;
-}
-
 // True when text, with its ASCII letters lowered, is exactly lower.
 bool SameWord(std::string_view text, std::string_view lower) {
   if (text.size() != lower.size())

@@ -90,7 +90,10 @@ namespace {
 // stores fewer bytes than asked for closes the file and fails.
 class TMapWriter {
 public:
-  explicit TMapWriter(TFile& file) : File(file) { Buffer.reserve(kCapacity); }
+  // fileSize bounds the bytes to come: a small map needs no large buffer.
+  TMapWriter(TFile& file, size_t fileSize) : File(file) {
+    Buffer.reserve(std::min(fileSize, kCapacity));
+  }
 
   void PutInt32(int32_t value) {
     const auto u = static_cast<uint32_t>(value);
@@ -150,7 +153,8 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
   if (!file.Create(fileName, /*exclusive=*/true))
     throw Exception("Error opening file: " + fileName);
 
-  TMapWriter out(file);
+  const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
+  TMapWriter out(file, 32 + segments * (4 + 512));
   const int32_t levels = LevelCount(FSize);
   for (int32_t value : {levels, levels, 6, 0, 0, 2, 0, -1})
     out.PutInt32(value);
