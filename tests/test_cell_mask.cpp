@@ -15,14 +15,14 @@ using testutil::SameCells;
 namespace {
 
 struct BrushCase {
-  int Reach;
+  const TShape* Shape;
   CellVisitor Brush;
 };
 
 class WidenIntoMatchesBrush : public testing::TestWithParam<BrushCase> {};
 
 TEST_P(WidenIntoMatchesBrush, OnRandomCellsInAndAroundTheGrid) {
-  std::mt19937_64 rng(GetParam().Reach + 7);
+  std::mt19937_64 rng(GetParam().Shape->Reach + 7);
   for (uint32_t size : {64u, 128u, 192u}) {
     // Centres from 6 cells outside the grid to 6 beyond it: the margin and past it.
     std::uniform_int_distribution<int64_t> coordinate(-6, size + 5);
@@ -36,7 +36,7 @@ TEST_P(WidenIntoMatchesBrush, OnRandomCellsInAndAroundTheGrid) {
       mask.Mark(row, column);
       GetParam().Brush(column, row, &target);
     }
-    WidenInto(mask, GetParam().Reach, widened);
+    WidenInto(mask, *GetParam().Shape, widened);
     EXPECT_TRUE(SameCells(widened, brushed)) << "size " << size;
   }
 }
@@ -54,16 +54,17 @@ TEST_P(WidenIntoMatchesBrush, AtEveryCellAlongTheEdgesAndWordBorders) {
       TPathmap* target = &brushed;
       mask.Mark(row, column);
       GetParam().Brush(column, row, &target);
-      WidenInto(mask, GetParam().Reach, widened);
+      WidenInto(mask, *GetParam().Shape, widened);
       ASSERT_TRUE(SameCells(widened, brushed)) << "centre (" << row << ", " << column << ")";
     }
 }
 
 INSTANTIATE_TEST_SUITE_P(Classes, WidenIntoMatchesBrush,
-                         testing::Values(BrushCase{0, BrushInfantry}, BrushCase{3, BrushTank},
-                                         BrushCase{4, BrushCar}),
+                         testing::Values(BrushCase{&kInfantryShape, BrushInfantry},
+                                         BrushCase{&kTankShape, BrushTank},
+                                         BrushCase{&kCarShape, BrushCar}),
                          [](const auto& info) {
-                           return "Reach" + std::to_string(info.param.Reach);
+                           return "Reach" + std::to_string(info.param.Shape->Reach);
                          });
 
 TEST(TreeCentre, IsMarkedWhereTheTreeFootprintsCentreTheirShape) {
@@ -75,7 +76,7 @@ TEST(TreeCentre, IsMarkedWhereTheTreeFootprintsCentreTheirShape) {
     widened.SetSize(128);
     stamped.SetSize(128);
     MarkTreeCentre(mask, x, z);
-    WidenInto(mask, 4, widened);
+    WidenInto(mask, kCarShape, widened);
     StampTreeCar(stamped, x, z);
     EXPECT_TRUE(SameCells(widened, stamped)) << x << ", " << z;
   }
@@ -90,7 +91,7 @@ TEST(CellMask, OfSizeZeroMarksNothingAndWidensNothing) {
   TCellMask mask(0);
   mask.Mark(0, 0);
   TPathmap map;
-  WidenInto(mask, 4, map);
+  WidenInto(mask, kCarShape, map);
   EXPECT_EQ(map.Size(), 0u);
 }
 

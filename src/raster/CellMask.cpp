@@ -3,7 +3,9 @@
 
 #include "raster/CellPoint.h"
 
+#include <algorithm>
 #include <cassert>
+#include <vector>
 
 namespace quarnel {
 
@@ -38,49 +40,56 @@ void MarkTreeCentre(TCellMask& mask, double x, double z) {
 
 namespace {
 
-// Word j of row x shifted s columns towards higher columns, and towards lower ones;
+// Rows grow northwards and columns eastwards; in a word, column 64j + t is bit t, so a left
+// shift moves every cell to a higher column. FromWest(x, j, s) is word j of row x with every
+// cell replaced by the cell s columns west of it (lower columns), its top bits carried in from
+// word j - 1; FromEast likewise from s columns east, carried in from word j + 1.
 // 0 < s < 64, and j has a neighbour on either side.
-inline uint64_t ShiftUp(const uint64_t* x, size_t j, int s) {
+inline uint64_t FromWest(const uint64_t* x, size_t j, int s) {
   return (x[j] << s) | (x[j - 1] >> (64 - s));
 }
-inline uint64_t ShiftDown(const uint64_t* x, size_t j, int s) {
+inline uint64_t FromEast(const uint64_t* x, size_t j, int s) {
   return (x[j] >> s) | (x[j + 1] << (64 - s));
 }
 
 } // namespace
 
-void WidenInto(const TCellMask& mask, int reach, TPathmap& map) {
-  assert(reach >= 0 && reach <= kMaxBrushReach);
+// The shape is the union, over its rows, of the marked cells d rows away widened by the half
+// width w(d) of that row. With V_e the union of the rows within e of the centre, and the half
+// widths not growing with |d|, that is the union of V_e widened by w(e), taken only at the e
+// where w changes (and at the last row): e.g. for the tank, V_0 by 3, V_2 by 2 and V_3 by 0.
+void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
+  assert(shape.Reach >= 0 && shape.Reach <= kMaxBrushReach);
   assert(mask.Size() == map.Size());
+  const int reach = shape.Reach;
   const uint32_t size = map.Size();
   const size_t width = mask.RowWords();
-  std::vector<uint64_t> square(width);
+  std::vector<uint64_t> rows(width), widened(width);
   for (uint32_t r = 0; r < size; ++r) {
-    uint64_t* out = map.Row(r); // word j of the mask is word j - 1 of the map
     const uint64_t* centre = mask.Row(r);
-    if (reach == 0) {
-      for (size_t j = 1; j + 1 < width; ++j)
-        out[j - 1] |= centre[j];
-      continue;
+    rows.assign(centre, centre + width);
+    std::fill(widened.begin(), widened.end(), 0);
+    for (int e = 0; e <= reach; ++e) {
+      if (e > 0) {
+        const uint64_t* below = mask.Row(int64_t{r} - e);
+        const uint64_t* above = mask.Row(int64_t{r} + e);
+        for (size_t j = 0; j < width; ++j)
+          rows[j] |= below[j] | above[j];
+      }
+      const int half = shape.HalfWidth[reach + e];
+      if (e < reach && shape.HalfWidth[reach + e + 1] == half)
+        continue;
+      assert(e == reach || shape.HalfWidth[reach + e + 1] < half);
+      for (size_t j = 1; j + 1 < width; ++j) {
+        uint64_t v = rows[j];
+        for (int s = 1; s <= half; ++s)
+          v |= FromWest(rows.data(), j, s) | FromEast(rows.data(), j, s);
+        widened[j] |= v;
+      }
     }
-    // The square part: rows within reach - 1, then columns within reach - 1.
-    const int half = reach - 1;
-    for (size_t j = 0; j < width; ++j) {
-      uint64_t v = 0;
-      for (int d = -half; d <= half; ++d)
-        v |= mask.Row(int64_t{r} + d)[j];
-      square[j] = v;
-    }
-    const uint64_t* above = mask.Row(int64_t{r} - reach);
-    const uint64_t* below = mask.Row(int64_t{r} + reach);
-    for (size_t j = 1; j + 1 < width; ++j) {
-      uint64_t v = square[j];
-      for (int s = 1; s <= half; ++s)
-        v |= ShiftUp(square.data(), j, s) | ShiftDown(square.data(), j, s);
-      // The four arms: straight up and down, and reach columns either way.
-      v |= above[j] | below[j] | ShiftUp(centre, j, reach) | ShiftDown(centre, j, reach);
-      out[j - 1] |= v;
-    }
+    uint64_t* out = map.Row(r); // word j of the mask is word j - 1 of the map
+    for (size_t j = 1; j + 1 < width; ++j)
+      out[j - 1] |= widened[j];
   }
 }
 

@@ -2,7 +2,7 @@
 // can widen them with its own shape in one sweep over whole words.
 #pragma once
 
-#include "raster/Footprints.h"
+#include "raster/Shapes.h"
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
@@ -46,10 +46,9 @@ private:
 // footprints place it; raises for a NaN, infinite or huge position as they do.
 void MarkTreeCentre(TCellMask& mask, double x, double z);
 
-// Blocks in map every cell of the shape of the given reach around each marked cell: the
-// cell alone for reach 0 (infantry), the tank shape for 3 and the car shape for 4 (a square
-// of reach - 1 cells each way and four arms of reach cells). The same cells as the brush
-// of that class applied at every marked cell.
-void WidenInto(const TCellMask& mask, int reach, TPathmap& map);
+// Blocks in map every cell that shape, centred on a marked cell, covers: the same cells as
+// the brush of that shape's class applied at every marked cell. The shape's half widths must
+// not grow away from its centre row.
+void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map);
 
 } // namespace quarnel

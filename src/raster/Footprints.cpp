@@ -71,11 +71,6 @@ const std::unordered_set<std::string_view>& TreeMeshNames() {
   return names;
 }
 
-// The shapes as the half width of each row, from row offset -reach down to +reach: row offset
-// i covers column offsets -w to +w.
-constexpr int64_t kTankRows[] = {0, 2, 2, 3, 2, 2, 0};
-constexpr int64_t kCarRows[] = {0, 3, 3, 3, 4, 3, 3, 3, 0};
-
 // Blocks columns first..last of one row with word masks; the span is narrower than 64 cells, so
 // it touches one word or two. Cells outside the grid are dropped, as Block drops them; the map
 // must be initialised.
@@ -100,17 +95,18 @@ void BlockSpan(TPathmap& map, int64_t row, int64_t first, int64_t last) {
   }
 }
 
-// The cells of row i of a shape as a mask whose bit 0 is column offset -reach.
-template <size_t N> constexpr uint64_t RowMask(const int64_t (&halfWidths)[N], size_t i) {
-  constexpr int64_t reach = N / 2;
-  return ((uint64_t{2} << (2 * halfWidths[i])) - 1) << (reach - halfWidths[i]);
+// The cells of row i (offset i - Reach) of a shape as a mask whose bit 0 is column offset
+// -Reach.
+uint64_t RowMask(const TShape& shape, int i) {
+  const int half = shape.HalfWidth[i];
+  return ((uint64_t{2} << (2 * half)) - 1) << (shape.Reach - half);
 }
 
 // Brushes run once per cell of every outline, so a shape wholly inside the grid (the usual
 // case) is or-ed in as one shifted mask per row, spread over at most two words.
-template <size_t N>
-void StampShape(TPathmap& map, int64_t row, int64_t column, const int64_t (&halfWidths)[N]) {
-  constexpr int64_t reach = N / 2;
+void StampShape(TPathmap& map, int64_t row, int64_t column, const TShape& shape) {
+  const int64_t reach = shape.Reach;
+  const int rows = 2 * shape.Reach + 1;
   const int64_t size = map.Size();
   if (size == 0)
     map.CheckInitialised();
@@ -119,8 +115,8 @@ void StampShape(TPathmap& map, int64_t row, int64_t column, const int64_t (&half
     const unsigned shift = static_cast<unsigned>(left & 63);
     const auto stride = static_cast<size_t>(map.SegmentCount());
     uint64_t* words = map.Row(static_cast<uint32_t>(row - reach)) + (left >> 6);
-    for (size_t i = 0; i < N; ++i, words += stride) {
-      const uint64_t mask = RowMask(halfWidths, i);
+    for (int i = 0; i < rows; ++i, words += stride) {
+      const uint64_t mask = RowMask(shape, i);
       words[0] |= mask << shift;
       // The spill into the next word is non-zero only when the shape reaches it, and then
       // that word lies inside the grid.
@@ -133,9 +129,8 @@ void StampShape(TPathmap& map, int64_t row, int64_t column, const int64_t (&half
   // A centre farther out than the reach blocks nothing; this also keeps the sums below in range.
   if (row < -reach || column < -reach || row >= size + reach || column >= size + reach)
     return;
-  for (size_t i = 0; i < N; ++i)
-    BlockSpan(map, row - reach + static_cast<int64_t>(i), column - halfWidths[i],
-              column + halfWidths[i]);
+  for (int i = 0; i < rows; ++i)
+    BlockSpan(map, row - reach + i, column - shape.HalfWidth[i], column + shape.HalfWidth[i]);
 }
 
 TPathmap& MapOf(void* context) {
@@ -168,13 +163,13 @@ void StampTreeInfantry(TPathmap& map, double x, double z) {
 void StampTreeTank(TPathmap& map, double x, double z) {
   const int64_t r0 = TruncCell(z);
   const int64_t c0 = TruncCell(x);
-  StampShape(map, r0, c0, kTankRows);
+  StampShape(map, r0, c0, kTankShape);
 }
 
 void StampTreeCar(TPathmap& map, double x, double z) {
   const int64_t r0 = TruncCell(z);
   const int64_t c0 = TruncCell(x);
-  StampShape(map, r0, c0, kCarRows);
+  StampShape(map, r0, c0, kCarShape);
 }
 
 bool BrushInfantry(int64_t x, int64_t y, void* context) {
@@ -187,12 +182,12 @@ bool BrushInfantry(int64_t x, int64_t y, void* context) {
 }
 
 bool BrushTank(int64_t x, int64_t y, void* context) {
-  StampShape(MapOf(context), y, x, kTankRows);
+  StampShape(MapOf(context), y, x, kTankShape);
   return true;
 }
 
 bool BrushCar(int64_t x, int64_t y, void* context) {
-  StampShape(MapOf(context), y, x, kCarRows);
+  StampShape(MapOf(context), y, x, kCarShape);
   return true;
 }
 

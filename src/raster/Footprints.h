@@ -1,15 +1,13 @@
 // Tree footprints and line brushes of the three map classes.
 #pragma once
 
+#include "raster/Shapes.h"
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
 #include <string_view>
 
 namespace quarnel {
-
-// How far any brush reaches from its centre cell, in cells along a row or a column.
-inline constexpr int64_t kMaxBrushReach = 4;
 
 // True for the mesh names of trees and plants, in any letter case.
 bool IsTreeMesh(std::string_view name);
@@ -22,8 +20,9 @@ void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
 
 // Line brushes: context points at a TPathmap* variable; x is the column, y the row. Each blocks
-// its shape exactly as Block per cell would (cells outside the grid are dropped) and returns
-// true.
+// its class's shape (Shapes.h) exactly as Block per cell would (cells outside the grid are
+// dropped) and returns true. The run widens traced outlines in whole words instead
+// (CellMask.h); these per-cell forms are the reference that the widening must match.
 bool BrushInfantry(int64_t x, int64_t y, void* context);
 bool BrushTank(int64_t x, int64_t y, void* context);
 bool BrushCar(int64_t x, int64_t y, void* context);
