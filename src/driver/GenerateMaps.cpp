@@ -1,50 +1,60 @@
-// The run of the program: set-up, objects, meshes, the three map passes and the report.
+// The run of the program: set-up, objects and meshes, the three maps, the report and counts.
 #include "driver/GenerateMaps.h"
 
 #include "common/UTypes.h"
 #include "driver/Console.h"
 #include "driver/TextFileWriter.h"
-#include "mesh/CollisionMesh.h"
+#include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
-#include "readcon/ReadCon.h"
 #include "segutils/SegUtils.h"
 
-#include <memory>
-#include <optional>
 #include <string>
 
 namespace quarnel {
 
 namespace {
 
-struct TMapPass {
-  MapClass Class;
-  const char* FileName;
-  int Reach; // of the class's brush and tree footprint
+struct TRunCounts {
+  uint32_t ObjectsRead = 0, TreesPathed = 0, MeshesPathed = 0;
 };
 
-constexpr TMapPass kPasses[] = {
-    {MapClass::Infantry, "Infantry1Level0Map.raw", 0},
-    {MapClass::Tank, "Tank0Level0Map.raw", 3},
-    {MapClass::Car, "Car4Level0Map.raw", 4},
-};
-
-// Two short names stand for the meshes of the ammunition box and the medic locker.
-void ApplyNameAliases(TStaticObjectNode& node) {
-  if (LowerAscii(node.Name) == "ammobox")
-    node.Name = "AmmoBox_m1";
-  if (LowerAscii(node.Name) == "mediclocker")
-    node.Name = "MedicLocker_m1";
+TRunCounts CountObjects(const TStaticObjectLL& objects) {
+  TRunCounts counts;
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    ++counts.ObjectsRead;
+    if (IsTreeMesh(node.Name))
+      ++counts.TreesPathed;
+    else if (node.HasMesh)
+      ++counts.MeshesPathed;
+  }
+  return counts;
 }
 
-TStaticObjectMeshNode& MeshNode(TLinkedListNode* node) {
-  return *static_cast<TStaticObjectMeshNode*>(node);
+// Blocks the shape around every cell of centres, fills the holes and writes the map.
+void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
+               const char* fileName) {
+  WidenInto(centres, shape, pathmap);
+  FillHoles(pathmap);
+  pathmap.SaveToFile(fileName);
+}
+
+void WriteNotPathed(const TStaticObjectLL& objects, TTextFileWriter& report) {
+  report.WriteLine("Objects that have no collision mesh:");
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    if (!IsTreeMesh(node.Name) && !node.HasMesh)
+      report.WriteLine(node.Name);
+  }
 }
 
 } // namespace
 
+// The maps are written one after another, each announced as it begins, and NotPathed.txt is
+// created only once the car map is begun: a failure leaves the maps written before it on disk,
+// and the console shows how far the run came.
 void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
                   std::ostream& out) {
   TPathmap pathmap;
@@ -57,58 +67,44 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   WriteLine(out, "Number of segments: " + segments + " x " + segments);
 
   TStaticObjectLL objects;
-  objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  LoadWorldObjects(objectFile, meshDir, objects);
 
-  TMeshCache meshes;
-  for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    TStaticObjectMeshNode& node = MeshNode(n);
-    ApplyNameAliases(node);
-    meshes.LoadCollisionMesh(meshDir + node.Name + ".sm", node);
-  }
-
-  // The cells the brushes are centred on are the same for every class: the outlines are
-  // traced once, in the infantry pass, and each pass widens those cells with its own brush
-  // shape, the tank and car passes together with the tree centres, whose footprints are
-  // the same shapes. The infantry tree footprint has a shape of its own and is stamped.
+  // The cells a brush is centred on do not depend on the map class, so every outline is
+  // traced once into centres, which each map widens with its own shape. Trees and outlines
+  // are taken in file order, so that the first object with a bad position is the one reported.
+  WriteLine(out, "Creating Infantry1Level0Map.raw...");
   TCellMask centres(worldSize);
-  uint32_t objectsRead = 0, treesPathed = 0, meshesPathed = 0;
-  std::optional<TTextFileWriter> notPathed;
-  for (const TMapPass& pass : kPasses) {
-    const bool carPass = pass.Class == MapClass::Car;
-    WriteLine(out, std::string("Creating ") + pass.FileName + "...");
-    if (carPass) {
-      notPathed.emplace("NotPathed.txt");
-      notPathed->WriteLine("Objects that have no collision mesh:");
-    }
-    for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-      const TStaticObjectMeshNode& node = MeshNode(n);
-      objectsRead += carPass;
-      if (IsTreeMesh(node.Name)) {
-        if (pass.Class == MapClass::Infantry)
-          StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
-        else if (pass.Class == MapClass::Tank)
-          MarkTreeCentre(centres, node.Position.X, node.Position.Z);
-        treesPathed += carPass;
-      } else if (node.HasMesh) {
-        if (pass.Class == MapClass::Infantry)
-          TraceMeshOutline(node, worldSize, TCellMask::MarkVisitor, &centres);
-        meshesPathed += carPass;
-      } else if (carPass) {
-        notPathed->WriteLine(node.Name);
-      }
-    }
-    WidenInto(centres, pass.Reach, pathmap);
-    FillHoles(pathmap);
-    pathmap.SaveToFile(pass.FileName);
-    if (!carPass)
-      pathmap.Clear();
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    if (IsTreeMesh(node.Name))
+      StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
+    else if (node.HasMesh)
+      TraceMeshOutline(node, worldSize, TCellMask::MarkVisitor, &centres);
   }
+  FinishMap(centres, kInfantryShape, pathmap, "Infantry1Level0Map.raw");
+  pathmap.Clear();
 
-  WriteLine(out, "Objects read: " + std::to_string(objectsRead));
-  WriteLine(out, "Trees pathed: " + std::to_string(treesPathed));
-  WriteLine(out, "Meshes pathed: " + std::to_string(meshesPathed));
-  WriteLine(out, "Total pathed: " + std::to_string(treesPathed + meshesPathed));
-  notPathed->Close();
+  // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
+  WriteLine(out, "Creating Tank0Level0Map.raw...");
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    if (IsTreeMesh(node.Name))
+      MarkTreeCentre(centres, node.Position.X, node.Position.Z);
+  }
+  FinishMap(centres, kTankShape, pathmap, "Tank0Level0Map.raw");
+  pathmap.Clear();
+
+  WriteLine(out, "Creating Car4Level0Map.raw...");
+  TTextFileWriter notPathed("NotPathed.txt");
+  WriteNotPathed(objects, notPathed);
+  FinishMap(centres, kCarShape, pathmap, "Car4Level0Map.raw");
+
+  const TRunCounts counts = CountObjects(objects);
+  WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));
+  WriteLine(out, "Trees pathed: " + std::to_string(counts.TreesPathed));
+  WriteLine(out, "Meshes pathed: " + std::to_string(counts.MeshesPathed));
+  WriteLine(out, "Total pathed: " + std::to_string(counts.TreesPathed + counts.MeshesPathed));
+  notPathed.Close();
 }
 
 } // namespace quarnel

@@ -1,0 +1,24 @@
+// Loading a world's objects and giving each its collision mesh.
+#include "mesh/WorldObjects.h"
+
+namespace quarnel {
+
+void ApplyNameAliases(TStaticObjectNode& node) {
+  if (LowerAscii(node.Name) == "ammobox")
+    node.Name = "AmmoBox_m1";
+  if (LowerAscii(node.Name) == "mediclocker")
+    node.Name = "MedicLocker_m1";
+}
+
+void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
+                      TStaticObjectLL& objects) {
+  objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  TMeshCache meshes;
+  for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    auto& node = static_cast<TStaticObjectMeshNode&>(*n);
+    ApplyNameAliases(node);
+    meshes.LoadCollisionMesh(meshDir + node.Name + ".sm", node);
+  }
+}
+
+} // namespace quarnel

@@ -1,0 +1,28 @@
+// The objects of a world with their collision meshes, loaded as the run uses them.
+#pragma once
+
+#include "mesh/CollisionMesh.h"
+#include "readcon/ReadCon.h"
+
+#include <string>
+
+namespace quarnel {
+
+// Two short names stand for the meshes of the ammunition box and the medic locker: a Name of
+// "ammobox" (any letter case) becomes "AmmoBox_m1", then one of "mediclocker" becomes
+// "MedicLocker_m1".
+void ApplyNameAliases(TStaticObjectNode& node);
+
+// Loads objectFile into objects, one TStaticObjectMeshNode per "object.create", and gives
+// every object, after its name aliases, the collision mesh of meshDir + Name + ".sm" (meshDir
+// ends in a path delimiter; a missing file leaves the object without a mesh). Raises with the
+// messages of the object list and of the mesh reader.
+void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
+                      TStaticObjectLL& objects);
+
+// The node of a list that LoadWorldObjects filled.
+inline const TStaticObjectMeshNode& MeshNodeOf(const TLinkedListNode* node) {
+  return *static_cast<const TStaticObjectMeshNode*>(node);
+}
+
+} // namespace quarnel
