@@ -150,6 +150,7 @@ void TConFileParsingLL::OpenInput(const std::string& fileName) {
   LineBuffer.clear();
   LinePos = 0;
   AtEndOfFile = false;
+  LineNumber = 0;
 }
 
 void TConFileParsingLL::CloseInput() {
@@ -210,6 +211,7 @@ bool TConFileParsingLL::ReadLine() {
   if (!any)
     return false;
   LineBuffer.push_back('\n');
+  ++LineNumber;
   return true;
 }
 
@@ -319,12 +321,14 @@ void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNod
         if (SameWord(t.Text, "object.create")) {
           if (CurrentNode)
             Add(std::move(CurrentNode));
+          const int64_t line = LineNumber;
           NextToken(t);
           if (t.Kind != tkWord)
             ParseError("Identifier");
           std::unique_ptr<TStaticObjectNode> created = nodeClass();
           created->Name = t.Text;
           created->Scale = {1, 1, 1};
+          created->Line = line;
           CurrentNode = std::move(created);
         } else if (node == nullptr) {
           // A property command before any object is passed over with its arguments.

@@ -20,6 +20,7 @@ public:
   std::string Name;  // at most 255 characters, letter case as in the file
   TVector3 Rotation; // degrees: X, Y, Z hold the first, second and third value
   TVector3 Scale;    // set to 1, 1, 1 by LoadFromFile
+  int64_t Line = 0;  // the line of its "object.create" in the object file, from 1
 };
 
 // The node class handed to LoadFromFile: the factory through which every node is made.
@@ -86,6 +87,7 @@ protected:
   std::string LineBuffer;
   size_t LinePos = 0;       // index in LineBuffer of the next character
   bool AtEndOfFile = false; // LineBuffer holds the NUL of the end of the file
+  int64_t LineNumber = 0;   // the line of the file that LineBuffer holds, from 1
 
 private:
   // Refills Block from the file; false when no byte is left.
