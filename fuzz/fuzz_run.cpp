@@ -3,6 +3,7 @@
 #include "RunInput.h"
 #include "common/UTypes.h"
 #include "driver/GenerateMaps.h"
+#include "segutils/MapFileReader.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -45,22 +46,11 @@ std::string ReadFile(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-int32_t Int32At(const std::string& bytes, size_t at) {
-  uint32_t bits = 0;
-  for (size_t i = 4; i-- > 0;)
-    bits = bits << 8 | static_cast<uint8_t>(bytes[at + i]);
-  return static_cast<int32_t>(bits);
-}
-
-// A map of one segment: the header, then the code 0 or 1, or -1 and 512 bytes.
+// A sound map file of one segment: LoadMapFile checks every byte of it.
 void CheckMapFile(const fs::path& path) {
-  const std::string bytes = ReadFile(path);
-  Require(bytes.size() == 36 || bytes.size() == 36 + 512, "map file size");
-  const int32_t header[8] = {0, 0, 6, 0, 0, 2, 0, -1};
-  for (size_t k = 0; k < 8; ++k)
-    Require(Int32At(bytes, 4 * k) == header[k], "map header");
-  const int32_t code = Int32At(bytes, 32);
-  Require(bytes.size() == 36 ? code == 0 || code == 1 : code == -1, "segment code");
+  TPathmap map;
+  LoadMapFile(path.string(), map);
+  Require(map.Size() == 64, "map size");
 }
 
 } // namespace

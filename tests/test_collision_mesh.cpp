@@ -1,4 +1,5 @@
 // The collision mesh reader: file format, failures, file lookup and sharing of loaded meshes.
+#include "common/FileReads.h"
 #include "mesh/CollisionMesh.h"
 #include "support/MeshFile.h"
 #include "support/TestUtil.h"
@@ -697,16 +698,16 @@ TEST(MeshCache, GivesEveryNodeWhatItsFileHoldsOrFailsForEveryNodeOfAFailingFile)
 }
 
 #ifndef _WIN32
-TEST(MeshCache, ADirectoryIsListedOnlyOncePerCache) {
+TEST(MeshDirectory, ADirectoryIsListedOnlyOncePerCache) {
   TempDir dir;
-  TMeshCache cache;
+  TMeshDirectory cache;
   EXPECT_EQ(cache.ResolveFileName((dir / "first.sm").string()), "");
   meshfile::WriteTo(dir / "Later.sm", FileOf({Tetrahedron(1)}));
   // The listing taken for the first name does not hold the file made since.
   EXPECT_EQ(cache.ResolveFileName((dir / "later.sm").string()), "");
   // Exact names are still found, and a new cache lists the directory afresh.
   EXPECT_EQ(cache.ResolveFileName((dir / "Later.sm").string()), (dir / "Later.sm").string());
-  TMeshCache fresh;
+  TMeshDirectory fresh;
   EXPECT_EQ(fresh.ResolveFileName((dir / "later.sm").string()), (dir / "Later.sm").string());
 }
 #endif

@@ -3,7 +3,7 @@
 
 #include "common/UTypes.h"
 #include "driver/Console.h"
-#include "driver/TextFileWriter.h"
+#include "common/TextFileWriter.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"

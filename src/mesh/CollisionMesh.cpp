@@ -1,12 +1,11 @@
 // Standard mesh files: finding them, reading them whole and keeping their last mesh block.
 #include "mesh/CollisionMesh.h"
 
+#include "common/FileReads.h"
+#include "common/LittleEndian.h"
+
 #include <algorithm>
 #include <bit>
-#include <filesystem>
-#include <limits>
-#include <new>
-#include <system_error>
 
 namespace quarnel {
 
@@ -15,21 +14,30 @@ namespace {
 // The largest array a count may ask for.
 constexpr int64_t kMaxArrayBytes = int64_t{1} << 31;
 
+// A mesh block with V vertices, E edge records and F faces, by offset from its first byte:
+//   0                     block size S: how many bytes of the block follow this field
+//   4                     8 bytes, skipped
+//   12                    V
+//   16                    V vertex records: x, y, z as singles, then 4 bytes not kept
+//   16 + 16V              E
+//   20 + 16V              E edge records of 8 bytes, then two 32-bit values, not kept
+//   28 + 16V + 8E         F
+//   32 + 16V + 8E         F face records: 16 bytes not kept, vertex indices A, B, C, 4 bytes
+//   32 + 16V + 8E + 32F   the rest of the block, to byte 4 + S
+constexpr int64_t kVertexCountAt = 12;    // from the block's start
+constexpr int64_t kVerticesAt = 16;       // from the block's start
+constexpr int64_t kEdgeCountSize = 4;     // after the vertex records
+constexpr int64_t kFaceCountAt = 8;       // from the end of the edge records
+constexpr int64_t kFacesAt = 12;          // from the end of the edge records
+constexpr int64_t kFaceIndicesAt = 16;    // in a face record
 constexpr int64_t kVertexRecordSize = 16;
 constexpr int64_t kEdgeRecordSize = 8;
 constexpr int64_t kFaceRecordSize = 32;
+// The fixed fields after the size field: the 8 skipped bytes, V, E, the two values and F.
+constexpr int64_t kFixedFieldBytes = 28;
 
 [[noreturn]] void RaiseReadError() {
   throw Exception("Error reading file");
-}
-
-uint32_t UInt32At(const uint8_t* p) {
-  return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 |
-         static_cast<uint32_t>(p[2]) << 16 | static_cast<uint32_t>(p[3]) << 24;
-}
-
-int32_t Int32At(const uint8_t* p) {
-  return static_cast<int32_t>(UInt32At(p));
 }
 
 double SingleAt(const uint8_t* p) {
@@ -72,21 +80,22 @@ private:
   // Steps over one block that is not kept, checking that every field a field-by-field
   // reader would read is present; returns where the next block begins.
   int64_t PassOverBlock(int64_t start) const {
-    Need(start, 16);
+    Need(start, kVerticesAt);
     const int64_t blockSize = Int32At(Bytes + start);
-    const int64_t v = Int32At(Bytes + start + 12);
-    int64_t pos = start + 16 + kVertexRecordSize * std::max<int64_t>(v, 0);
-    Need(pos, 4);
+    const int64_t v = Int32At(Bytes + start + kVertexCountAt);
+    int64_t pos = start + kVerticesAt + kVertexRecordSize * std::max<int64_t>(v, 0);
+    Need(pos, kEdgeCountSize);
     const int64_t e = Int32At(Bytes + pos);
-    pos += 4 + kEdgeRecordSize * std::max<int64_t>(e, 0);
-    Need(pos, 12);
-    const int64_t f = Int32At(Bytes + pos + 8);
-    pos += 12;
+    pos += kEdgeCountSize + kEdgeRecordSize * std::max<int64_t>(e, 0);
+    Need(pos, kFacesAt);
+    const int64_t f = Int32At(Bytes + pos + kFaceCountAt);
+    pos += kFacesAt;
     Need(pos, kFaceRecordSize * std::max<int64_t>(f, 0));
     pos += kFaceRecordSize * std::max<int64_t>(f, 0);
     // The rest of the block is skipped by its size less the parts counted as read,
     // whatever the counts' signs.
-    return pos + blockSize - kVertexRecordSize * v - kEdgeRecordSize * e - kFaceRecordSize * f - 28;
+    return pos + blockSize - kVertexRecordSize * v - kEdgeRecordSize * e - kFaceRecordSize * f -
+           kFixedFieldBytes;
   }
 
   // Passes over the given number of blocks from start and returns where the kept block
@@ -120,19 +129,18 @@ private:
   }
 
   std::shared_ptr<const TCollisionMesh> ReadKeptBlock(int64_t start) const {
-    Need(start, 16);
-    const int64_t v = Int32At(Bytes + start + 12);
+    Need(start, kVerticesAt);
+    const int64_t v = Int32At(Bytes + start + kVertexCountAt);
     CheckArraySize(v, sizeof(TVector4));
-    int64_t pos = start + 16;
-    // The vertex records and the record count after them.
-    Need(pos, kVertexRecordSize * v + 4);
+    int64_t pos = start + kVerticesAt;
+    Need(pos, kVertexRecordSize * v + kEdgeCountSize);
     const int64_t verticesAt = pos;
     pos += kVertexRecordSize * v;
     const int64_t e = Int32At(Bytes + pos);
-    pos += 4 + kEdgeRecordSize * std::max<int64_t>(e, 0);
-    Need(pos, 12);
-    const int64_t f = Int32At(Bytes + pos + 8);
-    pos += 12;
+    pos += kEdgeCountSize + kEdgeRecordSize * std::max<int64_t>(e, 0);
+    Need(pos, kFacesAt);
+    const int64_t f = Int32At(Bytes + pos + kFaceCountAt);
+    pos += kFacesAt;
     CheckArraySize(f, sizeof(TFace));
     Need(pos, kFaceRecordSize * f);
     const int64_t facesAt = pos;
@@ -150,7 +158,8 @@ private:
     bool inRange = true;
     p = Bytes + facesAt;
     for (TFace& face : mesh->Faces) {
-      face = {Int32At(p + 16), Int32At(p + 20), Int32At(p + 24)};
+      const uint8_t* indices = p + kFaceIndicesAt;
+      face = {Int32At(indices), Int32At(indices + 4), Int32At(indices + 8)};
       inRange &= static_cast<uint32_t>(face.A) < limit && static_cast<uint32_t>(face.B) < limit &&
                  static_cast<uint32_t>(face.C) < limit;
       p += kFaceRecordSize;
@@ -165,69 +174,15 @@ private:
   const std::string& FileName;
 };
 
-[[noreturn]] void RaiseOpenError(const std::string& fileName) {
-  throw Exception("Error opening file: " + fileName);
-}
-
 } // namespace
-
-TFile OpenForReading(const std::string& fileName) {
-  TFile file;
-  if (!file.OpenForReading(fileName))
-    RaiseOpenError(fileName);
-  return file;
-}
-
-void ReadExact(TFile& file, void* buffer, size_t count) {
-  if (file.Read(buffer, count) != static_cast<int64_t>(count))
-    RaiseReadError();
-}
 
 std::shared_ptr<const TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
                                                          const std::string& fileName) {
   return TMeshReader(bytes, fileName).Read();
 }
 
-std::string TMeshCache::ResolveFileName(const std::string& fileName) {
-  const auto known = Resolved.find(fileName);
-  if (known != Resolved.end())
-    return known->second;
-  std::string found;
-  if (IsRegularFile(fileName)) {
-    found = fileName;
-  } else {
-#ifndef _WIN32
-    const size_t slash = fileName.rfind('/');
-    const std::string dir = slash == std::string::npos ? "" : fileName.substr(0, slash + 1);
-    const std::string name = fileName.substr(dir.size());
-    auto listing = Listings.find(dir);
-    if (listing == Listings.end()) {
-      listing = Listings.emplace(dir, std::map<std::string, std::vector<std::string>>()).first;
-      std::error_code ec;
-      std::filesystem::directory_iterator it(dir.empty() ? "." : dir, ec);
-      for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
-        std::string entry = it->path().filename().string();
-        listing->second[LowerAscii(entry)].push_back(std::move(entry));
-      }
-      for (auto& [lowered, entries] : listing->second)
-        std::sort(entries.begin(), entries.end());
-    }
-    const auto candidates = listing->second.find(LowerAscii(name));
-    if (!name.empty() && candidates != listing->second.end()) {
-      for (const std::string& entry : candidates->second)
-        if (IsRegularFile(dir + entry)) {
-          found = dir + entry;
-          break;
-        }
-    }
-#endif
-  }
-  Resolved.emplace(fileName, found);
-  return found;
-}
-
 void TMeshCache::LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node) {
-  const std::string path = ResolveFileName(fileName);
+  const std::string path = Directory.ResolveFileName(fileName);
   if (path.empty()) {
     node.HasMesh = false;
     node.Mesh.reset();
@@ -235,25 +190,12 @@ void TMeshCache::LoadCollisionMesh(const std::string& fileName, TStaticObjectMes
   }
   auto loaded = Loaded.find(path);
   if (loaded == Loaded.end()) {
-    size_t size = 0;
-    {
-      TFile file;
-      if (!file.OpenForReading(path))
-        RaiseOpenError(fileName);
-      const int64_t fileSize = file.FileSize();
-      if (fileSize < 0)
-        RaiseReadError();
-      if (static_cast<uint64_t>(fileSize) > std::numeric_limits<size_t>::max())
-        throw std::bad_alloc();
-      size = static_cast<size_t>(fileSize);
-      if (size > BufferSize) {
-        Buffer = std::make_unique_for_overwrite<uint8_t[]>(size);
-        BufferSize = size;
-      }
-      ReadExact(file, Buffer.get(), size);
-    }
-    auto mesh = ParseCollisionMesh(std::span<const uint8_t>(Buffer.get(), size), fileName);
-    loaded = Loaded.emplace(path, std::move(mesh)).first;
+    TFile file;
+    if (!file.OpenForReading(path))
+      throw Exception("Error opening file: " + fileName); // the name as the caller gave it
+    if (!ReadToEnd(file, Buffer))
+      RaiseReadError();
+    loaded = Loaded.emplace(path, ParseCollisionMesh(Buffer, fileName)).first;
   }
   node.Mesh = loaded->second;
   node.HasMesh = node.Mesh != nullptr;

@@ -1,8 +1,10 @@
 // The map file reader: the whole file is checked before the map is touched.
 #include "segutils/MapFileReader.h"
 
-#include "common/FileIO.h"
+#include "common/FileReads.h"
+#include "common/LittleEndian.h"
 #include "common/UTypes.h"
+#include "segutils/MapFormat.h"
 
 #include <cmath>
 #include <cstdint>
@@ -12,47 +14,10 @@ namespace quarnel {
 
 namespace {
 
-constexpr uint64_t kHeaderSize = 32;
-constexpr uint64_t kCodeSize = 4;
-constexpr uint64_t kCellBytes = 512;
-constexpr int32_t kCodeFree = 0;
-constexpr int32_t kCodeBlocked = 1;
-constexpr int32_t kCodeMixed = -1;
-
-// The fixed header fields after the two level counts, at offsets 8 to 28.
-constexpr int32_t kHeaderConstants[6] = {6, 0, 0, 2, 0, -1};
-
-std::vector<uint8_t> ReadWholeFile(const std::string& fileName) {
-  TFile file;
-  if (!file.OpenForReading(fileName))
-    throw Exception("Error opening file: " + fileName);
-  std::vector<uint8_t> bytes;
-  // The reservation follows the file's real length, never a number read from it.
-  if (const int64_t size = file.FileSize(); size > 0)
-    bytes.reserve(static_cast<size_t>(size));
-  uint8_t chunk[1 << 16];
-  for (;;) {
-    const int64_t got = file.Read(chunk, sizeof chunk);
-    if (got < 0)
-      throw Exception("Error reading file: " + fileName);
-    if (got == 0)
-      break;
-    bytes.insert(bytes.end(), chunk, chunk + got);
-  }
-  return bytes;
-}
+using namespace mapfile;
 
 int32_t Int32At(const std::vector<uint8_t>& bytes, uint64_t offset) {
-  const uint8_t* p = bytes.data() + offset;
-  return static_cast<int32_t>(uint32_t{p[0]} | uint32_t{p[1]} << 8 | uint32_t{p[2]} << 16 |
-                              uint32_t{p[3]} << 24);
-}
-
-uint64_t WordAt(const std::vector<uint8_t>& bytes, uint64_t offset) {
-  uint64_t word = 0;
-  for (int b = 7; b >= 0; --b)
-    word = (word << 8) | bytes[offset + static_cast<uint64_t>(b)];
-  return word;
+  return quarnel::Int32At(bytes.data() + offset);
 }
 
 [[noreturn]] void Defect(const std::string& fileName, uint64_t offset, const std::string& what) {
@@ -66,10 +31,6 @@ uint64_t SquareRootDown(uint64_t n) {
   while ((root + 1) * (root + 1) <= n)
     ++root;
   return root;
-}
-
-std::string SideText(uint64_t size) {
-  return std::to_string(size) + " by " + std::to_string(size);
 }
 
 // Checks every record from offset 32 to the end of the file and returns how many there are.
@@ -86,26 +47,25 @@ uint64_t WalkRecords(const std::string& fileName, const std::vector<uint8_t>& by
              "the file ends inside the code of " + record + " (from byte " +
                  std::to_string(offset) + ")");
     const int32_t code = Int32At(bytes, offset);
-    if (code != kCodeFree && code != kCodeBlocked && code != kCodeMixed)
+    if (code != kFree && code != kBlocked && code != kMixed)
       Defect(fileName, offset,
              record + " has the code " + std::to_string(code) + "; expected 0, 1 or -1");
     offset += kCodeSize;
-    if (code != kCodeMixed)
+    if (code != kMixed)
       continue;
-    if (length - offset < kCellBytes)
+    if (length - offset < kSegmentBytes)
       Defect(fileName, length,
              "the file ends inside the 512 cell bytes of " + record + " (from byte " +
                  std::to_string(offset) + ")");
-    bool anySet = false, allSet = true;
-    for (uint64_t k = 0; k < kCellBytes; ++k) {
-      anySet |= bytes[offset + k] != 0;
-      allSet &= bytes[offset + k] == 0xFF;
-    }
+    TSegmentCode cells;
+    for (uint64_t k = 0; k < 64; ++k)
+      cells.Add(UInt64At(bytes.data() + offset + 8 * k));
     // The writer stores a uniform segment as its code alone.
-    if (!anySet || allSet)
+    if (cells.Code() != kMixed)
       Defect(fileName, offset,
-             record + " is marked mixed but its cells are all " + (anySet ? "blocked" : "free"));
-    offset += kCellBytes;
+             record + " is marked mixed but its cells are all " +
+                 (cells.Code() == kBlocked ? "blocked" : "free"));
+    offset += kSegmentBytes;
   }
   return index == stopAfter ? offset : index;
 }
@@ -113,16 +73,19 @@ uint64_t WalkRecords(const std::string& fileName, const std::vector<uint8_t>& by
 } // namespace
 
 void LoadMapFile(const std::string& fileName, TPathmap& map) {
-  const std::vector<uint8_t> bytes = ReadWholeFile(fileName);
+  std::vector<uint8_t> bytes;
+  TFile file = OpenForReading(fileName);
+  if (!ReadToEnd(file, bytes))
+    throw Exception("Error reading file: " + fileName);
   if (bytes.size() < kHeaderSize)
     Defect(fileName, bytes.size(), "the file ends inside the 32-byte header");
   for (uint64_t k = 0; k < 6; ++k) {
     const uint64_t offset = 8 + 4 * k;
     const int32_t value = Int32At(bytes, offset);
-    if (value != kHeaderConstants[k])
+    if (value != kHeaderFields[k])
       Defect(fileName, offset,
              "header field is " + std::to_string(value) + ", expected " +
-                 std::to_string(kHeaderConstants[k]));
+                 std::to_string(kHeaderFields[k]));
   }
 
   // The size follows from the records alone, so it is bounded by the file's length.
@@ -155,13 +118,13 @@ void LoadMapFile(const std::string& fileName, TPathmap& map) {
     for (uint32_t j = 0; j < n; ++j) {
       const int32_t code = Int32At(bytes, offset);
       offset += kCodeSize;
-      if (code == kCodeFree)
+      if (code == kFree)
         continue;
       for (uint32_t k = 0; k < 64; ++k)
         map.Row(64 * i + k)[j] =
-            code == kCodeBlocked ? ~uint64_t{0} : WordAt(bytes, offset + 8 * k);
-      if (code == kCodeMixed)
-        offset += kCellBytes;
+            code == kBlocked ? ~uint64_t{0} : UInt64At(bytes.data() + offset + 8 * k);
+      if (code == kMixed)
+        offset += kSegmentBytes;
     }
   }
 }

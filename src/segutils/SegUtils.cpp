@@ -2,10 +2,11 @@
 #include "segutils/SegUtils.h"
 
 #include "common/FileIO.h"
+#include "common/LittleEndian.h"
 #include "common/UTypes.h"
+#include "segutils/MapFormat.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <vector>
 
@@ -95,49 +96,27 @@ public:
     Buffer.reserve(std::min(fileSize, kCapacity));
   }
 
-  void PutInt32(int32_t value) {
-    const auto u = static_cast<uint32_t>(value);
-    const uint8_t bytes[4] = {static_cast<uint8_t>(u), static_cast<uint8_t>(u >> 8),
-                              static_cast<uint8_t>(u >> 16), static_cast<uint8_t>(u >> 24)};
-    Put(bytes, 4);
-  }
-
-  void PutWord(uint64_t word) {
-    if constexpr (std::endian::native != std::endian::little)
-      word = ByteSwap(word);
-    Put(&word, 8);
+  // Room for count more bytes at the end of the buffer, to be filled by the caller.
+  uint8_t* Append(size_t count) {
+    if (Buffer.size() + count > kCapacity)
+      Flush();
+    Buffer.resize(Buffer.size() + count);
+    return Buffer.data() + Buffer.size() - count;
   }
 
   void Flush() {
     if (Buffer.empty())
       return;
     const int64_t written = File.Write(Buffer.data(), Buffer.size());
-    if (written != static_cast<int64_t>(Buffer.size()))
-      Fail();
+    if (written != static_cast<int64_t>(Buffer.size())) {
+      File.Close();
+      throw Exception("Error writing file");
+    }
     Buffer.clear();
-  }
-
-  [[noreturn]] void Fail() {
-    File.Close();
-    throw Exception("Error writing file");
   }
 
 private:
   static constexpr size_t kCapacity = size_t{1} << 20;
-
-  static uint64_t ByteSwap(uint64_t w) {
-    uint64_t r = 0;
-    for (int i = 0; i < 8; ++i)
-      r = (r << 8) | ((w >> (8 * i)) & 0xFF);
-    return r;
-  }
-
-  void Put(const void* data, size_t count) {
-    if (Buffer.size() + count > kCapacity)
-      Flush();
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    Buffer.insert(Buffer.end(), bytes, bytes + count);
-  }
 
   TFile& File;
   std::vector<uint8_t> Buffer;
@@ -154,30 +133,20 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
     throw Exception("Error opening file: " + fileName);
 
   const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
-  TMapWriter out(file, 32 + segments * (4 + 512));
-  const int32_t levels = LevelCount(FSize);
-  for (int32_t value : {levels, levels, 6, 0, 0, 2, 0, -1})
-    out.PutInt32(value);
-
+  TMapWriter out(file, mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
+  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), FSize);
   for (int32_t i = 0; i < FSegmentCount; ++i) {
     for (int32_t j = 0; j < FSegmentCount; ++j) {
-      // The byte sum is 0 only when every byte is 0, and 512 × 255 only when every byte
-      // is 255, so the code follows from whether the 64 words are all clear or all set.
-      uint64_t anySet = 0, allSet = kAllBlocked;
-      for (uint32_t k = 0; k < 64; ++k) {
-        const uint64_t word = Row(static_cast<uint32_t>(i) * 64 + k)[j];
-        anySet |= word;
-        allSet &= word;
-      }
-      if (anySet == 0) {
-        out.PutInt32(0);
-      } else if (allSet == kAllBlocked) {
-        out.PutInt32(1);
-      } else {
-        out.PutInt32(-1);
-        for (uint32_t k = 0; k < 64; ++k)
-          out.PutWord(Row(static_cast<uint32_t>(i) * 64 + k)[j]);
-      }
+      const uint32_t firstRow = static_cast<uint32_t>(i) * 64;
+      mapfile::TSegmentCode code;
+      for (uint32_t k = 0; k < 64; ++k)
+        code.Add(Row(firstRow + k)[j]);
+      PutInt32At(out.Append(mapfile::kCodeSize), code.Code());
+      if (code.Code() != mapfile::kMixed)
+        continue;
+      uint8_t* cells = out.Append(mapfile::kSegmentBytes);
+      for (uint32_t k = 0; k < 64; ++k)
+        PutUInt64At(cells + 8 * k, Row(firstRow + k)[j]);
     }
   }
   out.Flush();

@@ -1,5 +1,5 @@
 // Buffered text file output.
-#include "driver/TextFileWriter.h"
+#include "common/TextFileWriter.h"
 
 #include "common/TextFileError.h"
 
