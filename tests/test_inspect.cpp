@@ -1,6 +1,7 @@
 // quarnel-inspect: statistics, diffs, pictures, its command line, exit statuses and PNG files.
 #include "common/UTypes.h"
-#include "inspect/Inspect.h"
+#include "inspect/CommandLine.h"
+#include "inspect/MapStats.h"
 #include "segutils/SegUtils.h"
 #include "support/TestUtil.h"
 

@@ -1,9 +1,9 @@
 // The run of the program: set-up, objects and meshes, the three maps, the report and counts.
 #include "driver/GenerateMaps.h"
 
+#include "common/TextFileWriter.h"
 #include "common/UTypes.h"
 #include "driver/Console.h"
-#include "common/TextFileWriter.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"

@@ -1,7 +1,7 @@
 // Writing pictures as PNG files with libpng.
 #pragma once
 
-#include "inspect/Inspect.h"
+#include "inspect/CommandLine.h"
 
 #include <string>
 

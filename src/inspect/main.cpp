@@ -1,5 +1,5 @@
 // quarnel-inspect: checks, describes, draws and compares the map files that quarnel writes.
-#include "inspect/Inspect.h"
+#include "inspect/CommandLine.h"
 #ifdef QUARNEL_INSPECT_PNG
 #include "inspect/PngWriter.h"
 #endif

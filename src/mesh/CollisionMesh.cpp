@@ -24,12 +24,12 @@ constexpr int64_t kMaxArrayBytes = int64_t{1} << 31;
 //   28 + 16V + 8E         F
 //   32 + 16V + 8E         F face records: 16 bytes not kept, vertex indices A, B, C, 4 bytes
 //   32 + 16V + 8E + 32F   the rest of the block, to byte 4 + S
-constexpr int64_t kVertexCountAt = 12;    // from the block's start
-constexpr int64_t kVerticesAt = 16;       // from the block's start
-constexpr int64_t kEdgeCountSize = 4;     // after the vertex records
-constexpr int64_t kFaceCountAt = 8;       // from the end of the edge records
-constexpr int64_t kFacesAt = 12;          // from the end of the edge records
-constexpr int64_t kFaceIndicesAt = 16;    // in a face record
+constexpr int64_t kVertexCountAt = 12; // from the block's start
+constexpr int64_t kVerticesAt = 16;    // from the block's start
+constexpr int64_t kEdgeCountSize = 4;  // after the vertex records
+constexpr int64_t kFaceCountAt = 8;    // from the end of the edge records
+constexpr int64_t kFacesAt = 12;       // from the end of the edge records
+constexpr int64_t kFaceIndicesAt = 16; // in a face record
 constexpr int64_t kVertexRecordSize = 16;
 constexpr int64_t kEdgeRecordSize = 8;
 constexpr int64_t kFaceRecordSize = 32;

@@ -133,7 +133,8 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
     throw Exception("Error opening file: " + fileName);
 
   const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
-  TMapWriter out(file, mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
+  TMapWriter out(file,
+                 mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
   mapfile::PutHeader(out.Append(mapfile::kHeaderSize), FSize);
   for (int32_t i = 0; i < FSegmentCount; ++i) {
     for (int32_t j = 0; j < FSegmentCount; ++j) {

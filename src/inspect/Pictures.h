@@ -1,52 +1,13 @@
-// quarnel-inspect: statistics, comparisons and pictures of pathmaps, and its command line.
+// Pictures of maps: one map, the three classes over each other, or two maps' difference.
 #pragma once
 
 #include "segutils/SegUtils.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
-#include <ostream>
-#include <string>
 #include <vector>
 
 namespace quarnel {
-
-inline constexpr int kInspectOk = 0;
-inline constexpr int kInspectMapsDiffer = 1;
-inline constexpr int kInspectError = 2;
-
-// How many differing cells --diff lists.
-inline constexpr size_t kListedDifferences = 10;
-
-struct TMapStats {
-  uint32_t Size = 0;
-  int32_t SegmentCount = 0;
-  int32_t LevelCount = 0;
-  uint64_t BlockedCells = 0;
-  uint64_t FreeSegments = 0;    // every cell free
-  uint64_t BlockedSegments = 0; // every cell blocked
-  uint64_t MixedSegments = 0;
-  bool operator==(const TMapStats&) const = default;
-};
-
-TMapStats ComputeStats(const TPathmap& map);
-void PrintStats(std::ostream& out, const std::string& name, const TMapStats& stats);
-
-struct TCell {
-  uint32_t Row = 0, Column = 0;
-  bool operator==(const TCell&) const = default;
-};
-
-struct TMapDiff {
-  uint64_t OnlyInA = 0;     // blocked in A, free in B
-  uint64_t OnlyInB = 0;     // free in A, blocked in B
-  std::vector<TCell> First; // the first differing cells, by row and then column
-  uint64_t Count() const { return OnlyInA + OnlyInB; }
-};
-
-// Compares two maps of one size cell by cell, listing at most listLimit differing cells.
-TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit);
 
 struct TRgb {
   uint8_t R = 0, G = 0, B = 0;
@@ -100,15 +61,5 @@ TImage RenderOverlay(const TPathmap& infantry, const TPathmap& tank, const TPath
                      uint32_t scale);
 // The maps must have one size.
 TImage RenderDiff(const TPathmap& a, const TPathmap& b, uint32_t scale);
-
-// Writes a picture to a file; raises an Exception on failure.
-using TImageWriter = std::function<void(const TImage& image, const std::string& fileName)>;
-
-std::string InspectUsage(bool pngAvailable);
-
-// Runs quarnel-inspect on its arguments (without the program name) and returns the exit
-// status. writePng is empty when the program is built without PNG support.
-int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const TImageWriter& writePng);
 
 } // namespace quarnel

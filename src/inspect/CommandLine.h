@@ -1,0 +1,31 @@
+// quarnel-inspect's command line: its modes, options, usage text and exit status.
+#pragma once
+
+#include "inspect/Pictures.h"
+
+#include <cstddef>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+inline constexpr int kInspectOk = 0;
+inline constexpr int kInspectMapsDiffer = 1;
+inline constexpr int kInspectError = 2;
+
+// How many differing cells --diff lists.
+inline constexpr size_t kListedDifferences = 10;
+
+// Writes a picture to a file; raises an Exception on failure.
+using TImageWriter = std::function<void(const TImage& image, const std::string& fileName)>;
+
+std::string InspectUsage(bool pngAvailable);
+
+// Runs quarnel-inspect on its arguments (without the program name) and returns the exit
+// status. writePng is empty when the program is built without PNG support.
+int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
+               const TImageWriter& writePng);
+
+} // namespace quarnel

@@ -1,0 +1,89 @@
+// Statistics of a map and the cell-by-cell difference of two.
+#include "inspect/MapStats.h"
+
+#include "common/UTypes.h"
+#include "segutils/MapFormat.h"
+
+#include <bit>
+#include <cstdio>
+
+namespace quarnel {
+
+using mapfile::SideText;
+
+void CheckSameSize(const TPathmap& a, const TPathmap& b) {
+  if (a.Size() != b.Size())
+    throw Exception("maps of different sizes: " + SideText(a.Size()) + " and " +
+                    SideText(b.Size()));
+}
+
+TMapStats ComputeStats(const TPathmap& map) {
+  TMapStats stats;
+  stats.Size = map.Size();
+  stats.SegmentCount = map.SegmentCount();
+  stats.LevelCount = TPathmap::LevelCount(map.Size());
+  const auto n = static_cast<uint32_t>(map.SegmentCount());
+  for (uint32_t i = 0; i < n; ++i) {
+    for (uint32_t j = 0; j < n; ++j) {
+      mapfile::TSegmentCode code;
+      for (uint32_t k = 0; k < 64; ++k) {
+        const uint64_t word = map.Row(64 * i + k)[j];
+        stats.BlockedCells += static_cast<uint64_t>(std::popcount(word));
+        code.Add(word);
+      }
+      switch (code.Code()) {
+      case mapfile::kFree:
+        ++stats.FreeSegments;
+        break;
+      case mapfile::kBlocked:
+        ++stats.BlockedSegments;
+        break;
+      default:
+        ++stats.MixedSegments;
+      }
+    }
+  }
+  return stats;
+}
+
+void PrintStats(std::ostream& out, const std::string& name, const TMapStats& stats) {
+  const uint64_t cells = uint64_t{stats.Size} * stats.Size;
+  const uint64_t segments = uint64_t{static_cast<uint32_t>(stats.SegmentCount)} *
+                            static_cast<uint32_t>(stats.SegmentCount);
+  char share[32];
+  std::snprintf(share, sizeof share, "%.2f%%",
+                cells == 0
+                    ? 0.0
+                    : 100.0 * static_cast<double>(stats.BlockedCells) / static_cast<double>(cells));
+  out << "Map: " << name << "\n"
+      << "Size: " << SideText(stats.Size) << " cells\n"
+      << "Segments: " << stats.SegmentCount << " by " << stats.SegmentCount << " (" << segments
+      << " of 64 by 64 cells)\n"
+      << "Level count: " << stats.LevelCount << "\n"
+      << "Blocked cells: " << stats.BlockedCells << " of " << cells << " (" << share << ")\n"
+      << "Uniform free segments: " << stats.FreeSegments << "\n"
+      << "Uniform blocked segments: " << stats.BlockedSegments << "\n"
+      << "Mixed segments: " << stats.MixedSegments << "\n";
+}
+
+TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit) {
+  CheckSameSize(a, b);
+  TMapDiff diff;
+  const auto n = static_cast<uint32_t>(a.SegmentCount());
+  for (uint32_t r = 0; r < a.Size(); ++r) {
+    const uint64_t* rowA = a.Row(r);
+    const uint64_t* rowB = b.Row(r);
+    for (uint32_t j = 0; j < n; ++j) {
+      const uint64_t differ = rowA[j] ^ rowB[j];
+      if (differ == 0)
+        continue;
+      diff.OnlyInA += static_cast<uint64_t>(std::popcount(differ & rowA[j]));
+      diff.OnlyInB += static_cast<uint64_t>(std::popcount(differ & rowB[j]));
+      for (uint64_t w = differ; w != 0 && diff.First.size() < listLimit; w &= w - 1)
+        diff.First.push_back({r, 64 * j + static_cast<uint32_t>(std::countr_zero(w))});
+    }
+  }
+  return diff;
+}
+
+} // namespace quarnel

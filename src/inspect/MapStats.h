@@ -1,0 +1,46 @@
+// What a map holds, and how two maps differ, cell by cell.
+#pragma once
+
+#include "segutils/SegUtils.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace quarnel {
+
+struct TMapStats {
+  uint32_t Size = 0;
+  int32_t SegmentCount = 0;
+  int32_t LevelCount = 0;
+  uint64_t BlockedCells = 0;
+  uint64_t FreeSegments = 0;    // every cell free
+  uint64_t BlockedSegments = 0; // every cell blocked
+  uint64_t MixedSegments = 0;
+  bool operator==(const TMapStats&) const = default;
+};
+
+TMapStats ComputeStats(const TPathmap& map);
+void PrintStats(std::ostream& out, const std::string& name, const TMapStats& stats);
+
+struct TCell {
+  uint32_t Row = 0, Column = 0;
+  bool operator==(const TCell&) const = default;
+};
+
+// Checks that two maps have one size; raises "maps of different sizes: ..." otherwise.
+void CheckSameSize(const TPathmap& a, const TPathmap& b);
+
+struct TMapDiff {
+  uint64_t OnlyInA = 0;     // blocked in A, free in B
+  uint64_t OnlyInB = 0;     // free in A, blocked in B
+  std::vector<TCell> First; // the first differing cells, by row and then column
+  uint64_t Count() const { return OnlyInA + OnlyInB; }
+};
+
+// Compares two maps of one size cell by cell, listing at most listLimit differing cells.
+TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit);
+
+} // namespace quarnel
