@@ -21,6 +21,14 @@ inline void CheckCoordinate(double v) {
     throw Exception(kFloatOverflow);
 }
 
+// A placed mesh vertex as a cell: X the column (floor of the placed x), Y the row (floor of
+// the placed z).
+struct TCellPoint {
+  int64_t X = 0;
+  int64_t Y = 0;
+  bool operator==(const TCellPoint&) const = default;
+};
+
 // The cell of a world coordinate rounded down (mesh outlines).
 inline int64_t FloorCell(double v) {
   CheckCoordinate(v);

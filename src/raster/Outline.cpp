@@ -11,11 +11,6 @@ namespace quarnel {
 
 namespace {
 
-struct TCellPoint {
-  int64_t X = 0; // floor of the placed x: the column
-  int64_t Y = 0; // floor of the placed z: the row
-};
-
 // The walks of one object, each kept once: the faces of a mesh share their edges, and the
 // faces of a wall all project onto the same few cells, so most walks repeat an earlier one
 // and would visit exactly its cells again. An open-addressing table, reused between calls.
@@ -65,12 +60,10 @@ private:
 
 } // namespace
 
-void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
-                      void* context) {
+std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node) {
   TMatrix4 m;
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
-
   const auto vertices = node.Vertices();
   std::vector<TCellPoint> points(vertices.size());
   for (size_t i = 0; i < vertices.size(); ++i) {
@@ -78,6 +71,12 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
     points[i].X = FloorCell(placed.x);
     points[i].Y = FloorCell(placed.z);
   }
+  return points;
+}
+
+void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
+                      void* context) {
+  const std::vector<TCellPoint> points = PlaceMeshVertices(node);
 
   const auto faces = node.Faces();
   if (faces.empty())

@@ -3,16 +3,24 @@
 
 #include "mesh/CollisionMesh.h"
 #include "raster/Bresham.h"
+#include "raster/CellPoint.h"
 #include "segutils/SegUtils.h"
+
+#include <vector>
 
 namespace quarnel {
 
-// Places every vertex of the node's mesh and walks the three edges of every face with brush,
-// whose context is the address of a TPathmap* variable holding map. Every vertex is placed
-// before any edge is drawn; a placed x or z that is NaN raises "Invalid floating point
-// operation", one that is infinite or of magnitude 2^62 or more "Floating point overflow".
-// Only the part of an edge within kMaxBrushReach cells of the grid is walked: the cells
-// blocked are those of the whole walk, since a brush centred farther out reaches no cell.
+// The cells of the node's mesh vertices placed in the world (Transform.h), in vertex order. A
+// placed x or z that is NaN raises "Invalid floating point operation", one that is infinite or
+// of magnitude 2^62 or more "Floating point overflow".
+std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node);
+
+// The step-by-step outline drawing, the reference that the run's traced and widened outlines
+// must match: places every vertex of the node's mesh (PlaceMeshVertices, with its failures)
+// and walks the three edges of every face with brush, whose context is the address of a
+// TPathmap* variable holding map. Only the part of an edge within kMaxBrushReach cells of the grid
+// is walked: the cells blocked are those of the whole walk, since a brush centred farther out
+// reaches no cell.
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush);
 
 // Places the node's mesh and walks the edges of its faces as PathMeshOutline does, for a map
