@@ -110,20 +110,21 @@ TEST(TreeFootprints, BlockTheDesignedCells) {
       {"a car tree near the corner blocks 27 cells", car, 1.5, 1.5,
        Rect(0, 4, 0, 4, {{1, 5}, {5, 1}})},
       {"a tank tree in the open blocks its whole shape", tank, 10.2, 10.9,
-       PlainShapeCells(10, 10, 2)},
+       PlainShapeCells(10, 10, kTankShape)},
       {"a car tree in the open blocks its whole shape", car, 10.9, 10.2,
-       PlainShapeCells(10, 10, 3)},
-      {"a tank tree at x -0.5 is centred in column 0", tank, -0.5, 20.5, PlainShapeCells(20, 0, 2)},
+       PlainShapeCells(10, 10, kCarShape)},
+      {"a tank tree at x -0.5 is centred in column 0", tank, -0.5, 20.5,
+       PlainShapeCells(20, 0, kTankShape)},
       {"a tank tree at x -1 is centred in column -1", tank, -1.0, 20.5,
-       PlainShapeCells(20, -1, 2)}};
+       PlainShapeCells(20, -1, kTankShape)}};
   for (const StampCase& c : cases) {
     TPathmap map;
     map.SetSize(64);
     c.Footprint(map, c.X, c.Z);
     EXPECT_EQ(BlockedCells(map), c.Expected) << c.What;
   }
-  EXPECT_EQ(PlainShapeCells(10, 10, 2).size(), 29u);
-  EXPECT_EQ(PlainShapeCells(10, 10, 3).size(), 53u);
+  EXPECT_EQ(PlainShapeCells(10, 10, kTankShape).size(), 29u);
+  EXPECT_EQ(PlainShapeCells(10, 10, kCarShape).size(), 53u);
 }
 
 TEST(TreeFootprints, BlockExactlyThePlainCellByCellShapesAtRandomPositions) {
@@ -153,7 +154,7 @@ TEST(TreeFootprints, BlockExactlyThePlainCellByCellShapesAtRandomPositions) {
       if (kind == 0)
         plainInfantry(plain, x, z);
       else
-        PlainShape(plain, row, column, kind == 1 ? 2 : 3);
+        PlainShape(plain, row, column, kind == 1 ? kTankShape : kCarShape);
       ASSERT_TRUE(SameWords(stamped, plain)) << "kind " << kind << " at x " << x << ", z " << z;
     }
   }
@@ -199,8 +200,8 @@ TEST(Brushes, DrawIntoTheMapTheContextVariableHolds) {
   EXPECT_TRUE(BrushCar(5, 5, &target));
   target = &second;
   EXPECT_TRUE(BrushTank(40, 41, &target));
-  EXPECT_EQ(BlockedCells(first), PlainShapeCells(5, 5, 3));
-  EXPECT_EQ(BlockedCells(second), PlainShapeCells(41, 40, 2));
+  EXPECT_EQ(BlockedCells(first), PlainShapeCells(5, 5, kCarShape));
+  EXPECT_EQ(BlockedCells(second), PlainShapeCells(41, 40, kTankShape));
 }
 
 TEST(Brushes, BlockExactlyThePlainCellByCellShapeAtEveryCentreAroundTheGrid) {

@@ -111,7 +111,7 @@ TEST(Outline, BlocksTheDesignedCells) {
       {"a node without a mesh blocks nothing", noMesh, BrushCar, {}},
       {"a face in one cell blocks the brush shape around it",
        MakeNode({{20.2, 0, 30.7, 1}, {20.2, 5, 30.7, 1}, {20.2, -9, 30.7, 1}}, {{0, 1, 2}}),
-       BrushTank, PlainShapeCells(30, 20, 2)},
+       BrushTank, PlainShapeCells(30, 20, kTankShape)},
       {"the height of the vertices plays no part",
        MakeNode({{3, 900, 4, 1}, {40, -50, 9, 1}, {12, 7, 50, 1}}, {{0, 1, 2}}), BrushTank,
        Outlined(MakeNode({{3, 0, 4, 1}, {40, 0, 9, 1}, {12, 0, 50, 1}}, {{0, 1, 2}}), BrushTank)},
@@ -122,10 +122,10 @@ TEST(Outline, BlocksTheDesignedCells) {
        {{0, 0}, {0, 1}, {1, 2}, {1, 3}, {2, 4}, {2, 3}, {1, 1}}},
       // Trees truncate toward zero and would centre this one in column 0.
       {"end points are rounded down", MakeNode({{-0.5, 0, 5.5, 1}}, {{0, 0, 0}}), BrushTank,
-       PlainShapeCells(5, -1, 2)}};
+       PlainShapeCells(5, -1, kTankShape)}};
   for (const OutlineCase& c : cases)
     EXPECT_EQ(Outlined(c.Node, c.Brush, c.Size), c.Expected) << c.What;
-  EXPECT_EQ(PlainShapeCells(30, 20, 2).size(), 29u);
+  EXPECT_EQ(PlainShapeCells(30, 20, kTankShape).size(), 29u);
 }
 
 // Random meshes placed around and across a 256 grid, against the whole walks and plain brushes.
@@ -190,9 +190,9 @@ TEST(Outline, OfAnObjectABillionUnitsAwayDrawsOnlyWhereItsEdgesCrossTheGrid) {
   // it); the short edge at x = -1e9 reaches nothing.
   const int64_t a = 2000000000, b = 5;
   for (int64_t x = -10; x <= 270; ++x) {
-    PlainShape(expected, 10, x, 3);
+    PlainShape(expected, 10, x, kCarShape);
     const int64_t k = 1000000000 - x;
-    PlainShape(expected, 10 + (2 * k * b + a - 1) / (2 * a), x, 3);
+    PlainShape(expected, 10 + (2 * k * b + a - 1) / (2 * a), x, kCarShape);
   }
   EXPECT_TRUE(SameWords(map, expected));
   EXPECT_TRUE(map.IsBlocked(12, 100) && map.IsBlocked(16, 100) && !map.IsBlocked(17, 100));

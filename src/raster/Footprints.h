@@ -14,8 +14,11 @@ bool IsTreeMesh(std::string_view name);
 
 // The tree footprints around the cell of world position (x, z), truncated toward zero. A NaN
 // position raises "Invalid floating point operation"; an infinite one, or one of magnitude 2^62
-// or more, raises "Floating point overflow".
+// or more, raises "Floating point overflow". The infantry footprint blocks 1, 2 or 4 cells by
+// where the position lies in its cell; the tank and car footprints are their class's shape.
 void StampTreeInfantry(TPathmap& map, double x, double z);
+// The per-cell reference forms of the tank and car footprints: the run marks the tree's cell
+// (MarkTreeCentre) and widens it with the outlines instead.
 void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
 

@@ -13,25 +13,20 @@
 
 namespace testutil {
 
-// The tank (half 2) and car (half 3) shape: a square of half width `half` around the centre
-// and one arm cell beyond it on each side.
-inline void PlainShape(TPathmap& map, int64_t row, int64_t column, int64_t half) {
-  for (int64_t dr = -half - 1; dr <= half + 1; ++dr)
-    for (int64_t dc = -half - 1; dc <= half + 1; ++dc) {
-      const bool square = std::abs(dr) <= half && std::abs(dc) <= half;
-      const bool arm =
-          (dr == 0 && std::abs(dc) == half + 1) || (dc == 0 && std::abs(dr) == half + 1);
-      if (square || arm)
+// A class's shape one cell at a time: every cell it covers handed to Block on its own.
+inline void PlainShape(TPathmap& map, int64_t row, int64_t column, const quarnel::TShape& shape) {
+  for (int64_t dr = -shape.Reach; dr <= shape.Reach; ++dr)
+    for (int64_t dc = -shape.Reach; dc <= shape.Reach; ++dc)
+      if (quarnel::ShapeCovers(shape, dr, dc))
         PlainBlock(map, row + dr, column + dc);
-    }
 }
 
 // The cells (row, column) of a plain tank or car shape around one cell of a 64 map.
 inline std::set<std::pair<int64_t, int64_t>> PlainShapeCells(int64_t row, int64_t column,
-                                                             int64_t half) {
+                                                             const quarnel::TShape& shape) {
   TPathmap map;
   map.SetSize(64);
-  PlainShape(map, row, column, half);
+  PlainShape(map, row, column, shape);
   return BlockedCells(map);
 }
 
@@ -41,11 +36,11 @@ inline bool PlainInfantry(int64_t x, int64_t y, void* context) {
   return true;
 }
 inline bool PlainTank(int64_t x, int64_t y, void* context) {
-  PlainShape(**static_cast<TPathmap**>(context), y, x, 2);
+  PlainShape(**static_cast<TPathmap**>(context), y, x, quarnel::kTankShape);
   return true;
 }
 inline bool PlainCar(int64_t x, int64_t y, void* context) {
-  PlainShape(**static_cast<TPathmap**>(context), y, x, 3);
+  PlainShape(**static_cast<TPathmap**>(context), y, x, quarnel::kCarShape);
   return true;
 }
 
