@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace quarnel {
 
@@ -21,6 +22,14 @@ public:
   TPathmap() = default;
   TPathmap(const TPathmap&) = delete;
   TPathmap& operator=(const TPathmap&) = delete;
+  // A moved-from map is not initialised.
+  TPathmap(TPathmap&& other) noexcept { *this = std::move(other); }
+  TPathmap& operator=(TPathmap&& other) noexcept {
+    FSize = std::exchange(other.FSize, 0);
+    FSegmentCount = std::exchange(other.FSegmentCount, 0);
+    Words = std::move(other.Words);
+    return *this;
+  }
 
   uint32_t Size() const { return FSize; }
   int32_t SegmentCount() const { return FSegmentCount; }
