@@ -23,7 +23,7 @@ namespace {
 
 constexpr uint32_t kSide = 2 * kNearReach + 1;
 
-// Wall_m1, a box 20 by 1 from its origin, and Post_m1, one triangle of side 3.
+// Wall_m1, a box 20 by 1 from its origin, and Post_m1 and MedicLocker_m1, a triangle of side 3.
 void WriteMeshes(const fs::path& dir) {
   fs::create_directories(dir);
   meshfile::File wall, post;
@@ -33,6 +33,7 @@ void WriteMeshes(const fs::path& dir) {
   post.Blocks[0].Faces = {{0, 1, 2}};
   meshfile::WriteTo(dir / "Wall_m1.sm", wall);
   meshfile::WriteTo(dir / "Post_m1.sm", post);
+  meshfile::WriteTo(dir / "MedicLocker_m1.sm", post);
 }
 
 // 20 objects: walls and posts turned, tilted and scaled, or unturned on whole numbers; trees,
@@ -125,8 +126,9 @@ TEST(WhyCell, EveryCellOfRandomWorldsHasACauseExactlyWhenTheRunBlocksItAndNamesW
 
 namespace {
 
-// A wall (object 1) and a post (2) that overlap; a second post (3) half beyond the grid's left
-// edge, which leaves a hole at (41, 0) for infantry; a tree (4); an object without a mesh (5).
+// A wall (object 1) and a post (2) that overlap; a medic locker (3, the post's shape) half
+// beyond the grid's left edge, which leaves a hole at (41, 0) for infantry; a tree (4); an
+// object without a mesh (5).
 class WhyWorld : public ::testing::Test {
 protected:
   void SetUp() override {
@@ -134,7 +136,7 @@ protected:
     testutil::WriteFile(Dir / "w.con",
                         "Object.create Wall_m1\nObject.absolutePosition 10/0/20\n"
                         "Object.create post_M1\nObject.absolutePosition 11.5/0/19.5\n"
-                        "Object.create Post_m1\nObject.absolutePosition -0.5/0/40.5\n"
+                        "Object.create mediclocker\nObject.absolutePosition -0.5/0/40.5\n"
                         "Object.create eu_pine1_m1\nObject.absolutePosition 15.5/0/15.5\n"
                         "Object.create Crate_m1\nObject.absolutePosition 12/0/18\n");
     ASSERT_EQ(testutil::RunTool({"w.con", "m", "64"}, Dir.Path).Status, 0);
@@ -185,19 +187,21 @@ TEST_F(WhyWorld, ACellFreeForInfantryNextToAWallAndAPostIsBlockedForTanksByBothA
 }
 
 TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFillingAlsoInJson) {
-  const std::string post = "Object 3 \"Post_m1\" (line 5): position -0.5/0/40.5, rotation "
-                           "0/0/0, scale 1/1/1, mesh m/Post_m1.sm\n    its outline covers the "
-                           "cell: face 0 (vertices 0, 1, 2), edge 0-1; 3 face edges cover it\n";
+  const std::string post =
+      "Object 3 \"mediclocker\" (line 5): position -0.5/0/40.5, rotation "
+      "0/0/0, scale 1/1/1, mesh m/MedicLocker_m1.sm\n    its outline covers the "
+      "cell: face 0 (vertices 0, 1, 2), edge 0-1; 3 face edges cover it\n";
   EXPECT_EQ(Why({"--why", "41,0"}).Output,
             "Cell 41,0: row 41, column 0, the world square X 0 to 1, Z 41 to 42\n\n"
             "Infantry (Infantry1Level0Map.raw): blocked\n  Hole filling: each of the cell's "
             "four neighbours is blocked or outside the grid\n\n"
             "Tank (Tank0Level0Map.raw): blocked\n  " +
                 post + "\nCar (Car4Level0Map.raw): blocked\n  " + post);
-  const std::string cause = R"({"kind":"outline","object":{"number":3,"name":"Post_m1","line":5,)"
-                            R"("position":[-0.5,0,40.5],"rotation":[0,0,0],"scale":[1,1,1],)"
-                            R"("mesh":"m/Post_m1.sm"},"face":0,"vertices":[0,1,2],"edge":[0,1],)"
-                            R"("coveringEdges":3})";
+  const std::string cause =
+      R"({"kind":"outline","object":{"number":3,"name":"mediclocker","line":5,)"
+      R"("position":[-0.5,0,40.5],"rotation":[0,0,0],"scale":[1,1,1],)"
+      R"("mesh":"m/MedicLocker_m1.sm"},"face":0,"vertices":[0,1,2],"edge":[0,1],)"
+      R"("coveringEdges":3})";
   EXPECT_EQ(Why({"--why", "41,0", "--json", "Infantry1Level0Map.raw"}).Output,
             R"({"cell":{"row":41,"column":0},"square":{"x":[0,1],"z":[41,42]},"inside":true,)"
             R"("classes":[{"class":"infantry","map":"Infantry1Level0Map.raw","blocked":true,)"
@@ -213,7 +217,7 @@ TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFi
 TEST_F(WhyWorld, MistakesAndFailuresGiveTheToolsMessagesAndStatusTwo) {
   meshfile::File bad;
   bad.HeaderType = 7;
-  meshfile::WriteTo(Dir / "m" / "Post_m1.sm", bad);
+  meshfile::WriteTo(Dir / "m" / "Wall_m1.sm", bad);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--why", "3;4"}, "--why needs a cell as ROW,COL, not '3;4'"},
       {{"--why", "4294967296,0"}, "--why needs a cell as ROW,COL, not '4294967296,0'"},

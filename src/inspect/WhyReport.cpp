@@ -37,21 +37,26 @@ const std::string* MeshFileOf(const TWhyObject& object) {
   return mesh && !mesh->FileName.empty() ? &mesh->FileName : nullptr;
 }
 
-void PrintObjectText(std::ostream& out, const TWhyObject& object, const char* indent) {
+const std::string& NameOf(const TWhyReport& report, const TWhyObject& object) {
+  return report.Names[static_cast<size_t>(object.Number - 1)];
+}
+
+void PrintObjectText(std::ostream& out, const TWhyReport& report, const TWhyObject& object,
+                     const char* indent) {
   const TStaticObjectMeshNode& node = *object.Node;
   const std::string* mesh = MeshFileOf(object);
-  out << indent << "Object " << object.Number << " \"" << node.Name << "\" (line " << node.Line
-      << "): position " << Triple(node.Position, "/") << ", rotation " << Triple(node.Rotation, "/")
-      << ", scale " << Triple(node.Scale, "/") << ", "
+  out << indent << "Object " << object.Number << " \"" << NameOf(report, object) << "\" (line "
+      << node.Line << "): position " << Triple(node.Position, "/") << ", rotation "
+      << Triple(node.Rotation, "/") << ", scale " << Triple(node.Scale, "/") << ", "
       << (mesh ? "mesh " + *mesh : std::string("no mesh")) << "\n";
 }
 
-void PrintCauseText(std::ostream& out, const TWhyCause& cause) {
+void PrintCauseText(std::ostream& out, const TWhyReport& report, const TWhyCause& cause) {
   if (cause.Kind == TWhyKind::Hole) {
     out << "  Hole filling: each of the cell's four neighbours is blocked or outside the grid\n";
     return;
   }
-  PrintObjectText(out, cause.Object, "  ");
+  PrintObjectText(out, report, cause.Object, "  ");
   if (cause.Kind == TWhyKind::Tree) {
     out << "    its tree footprint covers the cell\n";
     return;
@@ -89,21 +94,22 @@ std::string JsonTriple(const TVector3& v) {
   return "[" + JsonNumber(v.X) + "," + JsonNumber(v.Y) + "," + JsonNumber(v.Z) + "]";
 }
 
-std::string JsonObject(const TWhyObject& object) {
+std::string JsonObject(const TWhyReport& report, const TWhyObject& object) {
   const TStaticObjectMeshNode& node = *object.Node;
   const std::string* mesh = MeshFileOf(object);
-  return "{\"number\":" + std::to_string(object.Number) + ",\"name\":" + JsonString(node.Name) +
+  return "{\"number\":" + std::to_string(object.Number) +
+         ",\"name\":" + JsonString(NameOf(report, object)) +
          ",\"line\":" + std::to_string(node.Line) + ",\"position\":" + JsonTriple(node.Position) +
          ",\"rotation\":" + JsonTriple(node.Rotation) + ",\"scale\":" + JsonTriple(node.Scale) +
          ",\"mesh\":" + (mesh ? JsonString(*mesh) : "null") + "}";
 }
 
-std::string JsonCause(const TWhyCause& cause) {
+std::string JsonCause(const TWhyReport& report, const TWhyCause& cause) {
   switch (cause.Kind) {
   case TWhyKind::Tree:
-    return "{\"kind\":\"tree\",\"object\":" + JsonObject(cause.Object) + "}";
+    return "{\"kind\":\"tree\",\"object\":" + JsonObject(report, cause.Object) + "}";
   case TWhyKind::Outline:
-    return "{\"kind\":\"outline\",\"object\":" + JsonObject(cause.Object) +
+    return "{\"kind\":\"outline\",\"object\":" + JsonObject(report, cause.Object) +
            ",\"face\":" + std::to_string(cause.Face) + ",\"vertices\":[" +
            std::to_string(cause.Vertices.A) + "," + std::to_string(cause.Vertices.B) + "," +
            std::to_string(cause.Vertices.C) + "],\"edge\":[" + std::to_string(cause.EdgeFrom) +
@@ -179,14 +185,14 @@ bool MapClassOfFile(const std::string& fileName, MapClass& mapClass) {
   return false;
 }
 
-void PrintWhyText(std::ostream& out, const TWhyAnswer& answer, uint32_t worldSize,
-                  const TWhyFiles& files) {
+void PrintWhyText(std::ostream& out, const TWhyReport& report) {
+  const TWhyAnswer& answer = report.Answer;
   const uint64_t row = answer.Row, column = answer.Column;
   out << "Cell " << row << "," << column << ": row " << row << ", column " << column
       << ", the world square X " << column << " to " << column + 1 << ", Z " << row << " to "
       << row + 1 << "\n";
   if (!answer.Inside)
-    out << "The cell lies outside the " << mapfile::SideText(worldSize)
+    out << "The cell lies outside the " << mapfile::SideText(report.WorldSize)
         << " grid: every map counts it as blocked.\n";
   for (const TWhyClass& answered : answer.Classes) {
     const size_t k = IndexOf(answered.Class);
@@ -194,7 +200,7 @@ void PrintWhyText(std::ostream& out, const TWhyAnswer& answer, uint32_t worldSiz
         << kClassNames[k] << " (" << MapFileNameOf(answered.Class)
         << "): " << BlockedText(answered.Blocked) << (answer.Inside ? "" : ", outside the grid")
         << "\n";
-    for (const TWhyFile& file : files[k]) {
+    for (const TWhyFile& file : report.Files[k]) {
       if (file.Blocked == answered.Blocked)
         out << "  " << file.Name << ": " << BlockedText(file.Blocked) << ", as these inputs give\n";
       else
@@ -203,7 +209,7 @@ void PrintWhyText(std::ostream& out, const TWhyAnswer& answer, uint32_t worldSiz
             << ": the map is out of date\n";
     }
     for (const TWhyCause& cause : answered.Causes)
-      PrintCauseText(out, cause);
+      PrintCauseText(out, report, cause);
     if (answered.Blocked)
       continue;
     if (answered.Near.empty()) {
@@ -211,12 +217,13 @@ void PrintWhyText(std::ostream& out, const TWhyAnswer& answer, uint32_t worldSiz
     } else {
       out << "  Objects that block a cell within two cells of it:\n";
       for (const TWhyObject& object : answered.Near)
-        PrintObjectText(out, object, "    ");
+        PrintObjectText(out, report, object, "    ");
     }
   }
 }
 
-void PrintWhyJson(std::ostream& out, const TWhyAnswer& answer, const TWhyFiles& files) {
+void PrintWhyJson(std::ostream& out, const TWhyReport& report) {
+  const TWhyAnswer& answer = report.Answer;
   const uint64_t row = answer.Row, column = answer.Column;
   out << "{\"cell\":{\"row\":" << row << ",\"column\":" << column << "},\"square\":{\"x\":["
       << column << "," << column + 1 << "],\"z\":[" << row << "," << row + 1
@@ -226,16 +233,17 @@ void PrintWhyJson(std::ostream& out, const TWhyAnswer& answer, const TWhyFiles& 
     out << (k == 0 ? "" : ",") << "{\"class\":\"" << kClassKeys[k] << "\",\"map\":\""
         << MapFileNameOf(answered.Class) << "\",\"blocked\":" << JsonBool(answered.Blocked)
         << ",\"files\":[";
-    for (size_t i = 0; i < files[k].size(); ++i)
-      out << (i == 0 ? "" : ",") << "{\"file\":" << JsonString(files[k][i].Name)
-          << ",\"blocked\":" << JsonBool(files[k][i].Blocked)
-          << ",\"agrees\":" << JsonBool(files[k][i].Blocked == answered.Blocked) << "}";
+    const std::vector<TWhyFile>& files = report.Files[k];
+    for (size_t i = 0; i < files.size(); ++i)
+      out << (i == 0 ? "" : ",") << "{\"file\":" << JsonString(files[i].Name)
+          << ",\"blocked\":" << JsonBool(files[i].Blocked)
+          << ",\"agrees\":" << JsonBool(files[i].Blocked == answered.Blocked) << "}";
     out << "],\"causes\":[";
     for (size_t i = 0; i < answered.Causes.size(); ++i)
-      out << (i == 0 ? "" : ",") << JsonCause(answered.Causes[i]);
+      out << (i == 0 ? "" : ",") << JsonCause(report, answered.Causes[i]);
     out << "],\"near\":[";
     for (size_t i = 0; i < answered.Near.size(); ++i)
-      out << (i == 0 ? "" : ",") << JsonObject(answered.Near[i]);
+      out << (i == 0 ? "" : ",") << JsonObject(report, answered.Near[i]);
     out << "]}";
   }
   out << "]}\n";
@@ -244,11 +252,15 @@ void PrintWhyJson(std::ostream& out, const TWhyAnswer& answer, const TWhyFiles& 
 bool RunWhy(const TWhyRequest& request, std::ostream& out) {
   if (request.WorldSize % 64 != 0)
     throw Exception("Invalid world size: " + std::to_string(request.WorldSize));
+  TWhyReport report;
+  report.WorldSize = request.WorldSize;
   TStaticObjectLL objects;
-  LoadWorldObjects(request.ObjectFile, MeshDirectoryOf(request.MeshDir), objects);
-  const TWhyAnswer answer = ExplainCell(objects, request.WorldSize, request.Row, request.Column);
+  objects.LoadFromFile(request.ObjectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+    report.Names.push_back(MeshNodeOf(n).Name);
+  LoadWorldMeshes(MeshDirectoryOf(request.MeshDir), objects);
+  report.Answer = ExplainCell(objects, request.WorldSize, request.Row, request.Column);
 
-  TWhyFiles files;
   bool agree = true;
   for (const std::string& name : request.Maps) {
     MapClass mapClass = MapClass::Infantry;
@@ -259,13 +271,13 @@ bool RunWhy(const TWhyRequest& request, std::ostream& out) {
       throw Exception(name + ": the map is " + mapfile::SideText(map.Size()) +
                       " cells, but the world is " + mapfile::SideText(request.WorldSize));
     const bool blocked = map.IsBlocked(request.Row, request.Column);
-    agree &= blocked == answer.Classes[IndexOf(mapClass)].Blocked;
-    files[IndexOf(mapClass)].push_back({name, blocked});
+    agree &= blocked == report.Answer.Classes[IndexOf(mapClass)].Blocked;
+    report.Files[IndexOf(mapClass)].push_back({name, blocked});
   }
   if (request.Json)
-    PrintWhyJson(out, answer, files);
+    PrintWhyJson(out, report);
   else
-    PrintWhyText(out, answer, request.WorldSize, files);
+    PrintWhyText(out, report);
   return agree;
 }
 

@@ -38,13 +38,20 @@ struct TWhyFile {
   std::string Name;
   bool Blocked = false;
 };
-using TWhyFiles = std::array<std::vector<TWhyFile>, 3>; // infantry, tank, car
 
-void PrintWhyText(std::ostream& out, const TWhyAnswer& answer, uint32_t worldSize,
-                  const TWhyFiles& files);
-void PrintWhyJson(std::ostream& out, const TWhyAnswer& answer, const TWhyFiles& files);
+// What the answer is printed from.
+struct TWhyReport {
+  TWhyAnswer Answer;
+  uint32_t WorldSize = 0;
+  std::vector<std::string> Names; // object n's name as the object file writes it, at n - 1
+  std::array<std::vector<TWhyFile>, 3> Files; // infantry, tank, car
+};
 
-// Checks the world size, loads the world as the run does, explains the cell, reads the map
+void PrintWhyText(std::ostream& out, const TWhyReport& report);
+void PrintWhyJson(std::ostream& out, const TWhyReport& report);
+
+// Checks the world size, loads the world as the run does (an object is named as written, before
+// its name aliases), explains the cell, reads the map
 // files and prints the answer. Returns false when a map file disagrees with the answer. Raises
 // "Invalid world size: " and the size, the failures of the object list, the mesh reader,
 // ExplainCell and LoadMapFile, and for a map of another size "<file>: the map is N by N cells,
