@@ -3,9 +3,11 @@
 
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
+#include "inspect/WhyReport.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
 
+#include <map>
 #include <memory>
 #include <new>
 
@@ -19,6 +21,8 @@ std::string InspectUsage(bool pngAvailable) {
       "  quarnel-inspect [--png OUT.png [--scale N]] MAP.raw...\n"
       "  quarnel-inspect --overlay INFANTRY.raw TANK.raw CAR.raw --png OUT.png [--scale N]\n"
       "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]]\n"
+      "  quarnel-inspect --why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
+      "                  --size WORLDSIZE [--json] [MAP.raw...]\n"
       "  quarnel-inspect --help\n"
       "\n"
       "Reads map files written by quarnel and checks that each is sound; a defect is\n"
@@ -35,6 +39,14 @@ std::string InspectUsage(bool pngAvailable) {
       "                 cells and list the first 10 as (row, column); with --png, draw\n"
       "                 them over a grey picture of A: red where only A is blocked, blue\n"
       "                 where only B is blocked, purple where one pixel holds both.\n"
+      "  --why          tell for infantry, tanks and cars whether the cell at row ROW\n"
+      "                 (world Z) and column COL (world X) is blocked in the maps that\n"
+      "                 quarnel writes for OBJECTFILE, MESHDIR and WORLDSIZE, and why:\n"
+      "                 each object whose tree footprint or outline covers it (number,\n"
+      "                 name, line, placement, mesh file, face and edge), or hole\n"
+      "                 filling; for a free cell, the objects that block a cell within\n"
+      "                 two cells. The maps named (by their file names) are checked at\n"
+      "                 the cell; --json prints the answer as one JSON document.\n"
       "\n"
       "Options:\n"
       "  --png OUT.png  write a picture, one pixel per cell, row 0 (world Z = 0) at the\n"
@@ -47,13 +59,13 @@ std::string InspectUsage(bool pngAvailable) {
     text += "\nThis build has no PNG support: --png is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
-          "finds the maps different, 2 on an error.\n";
+          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
   return text;
 }
 
 namespace {
 
-enum class TMode { Stats, Overlay, Diff };
+enum class TMode { Stats, Overlay, Diff, Why };
 
 struct TInspectOptions {
   bool Help = false;
@@ -62,6 +74,9 @@ struct TInspectOptions {
   std::string Png; // empty: no picture
   uint32_t Scale = 1;
   bool ScaleGiven = false;
+  bool WhyGiven = false;
+  TWhyRequest Why;
+  std::map<std::string, std::string> WhyInputs; // --objects, --meshes, --size -> its value
 };
 
 // A mistake on the command line: reported with a pointer to the usage text.
@@ -109,6 +124,18 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
         throw TUsageError("give --overlay or --diff once, not both or twice");
       modeGiven = true;
       options.Mode = arg == "--overlay" ? TMode::Overlay : TMode::Diff;
+    } else if (arg == "--why") {
+      if (options.WhyGiven)
+        throw TUsageError("--why is given twice");
+      options.WhyGiven = true;
+      const std::string& cell = value();
+      if (!ParseWhyCell(cell, options.Why.Row, options.Why.Column))
+        throw TUsageError("--why needs a cell as ROW,COL, not '" + cell + "'");
+    } else if (arg == "--objects" || arg == "--meshes" || arg == "--size") {
+      if (!options.WhyInputs.emplace(arg, value()).second)
+        throw TUsageError(arg + " is given twice");
+    } else if (arg == "--json") {
+      options.Why.Json = true;
     } else if (arg == "--png") {
       if (!options.Png.empty())
         throw TUsageError("--png is given twice");
@@ -125,6 +152,13 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     }
   }
 
+  if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven)
+    throw TUsageError("--objects, --meshes, --size and --json go with --why");
+  if (options.WhyGiven) {
+    if (modeGiven)
+      throw TUsageError("--why goes without --overlay and --diff");
+    options.Mode = TMode::Why;
+  }
   const size_t count = options.Maps.size();
   switch (options.Mode) {
   case TMode::Stats:
@@ -145,6 +179,27 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     if (count != 2)
       throw TUsageError("--diff needs two map files, not " + std::to_string(count));
     break;
+  case TMode::Why: {
+    if (options.WhyInputs.size() != 3)
+      throw TUsageError("--why needs --objects, --meshes and --size");
+    options.Why.ObjectFile = options.WhyInputs["--objects"];
+    options.Why.MeshDir = options.WhyInputs["--meshes"];
+    const std::string& size = options.WhyInputs["--size"];
+    if (!ParseWhySize(size, options.Why.WorldSize))
+      throw TUsageError("--size needs a decimal world size, not '" + size + "'");
+    if (!options.Png.empty())
+      throw TUsageError("--why draws no picture: --png does not go with it");
+    for (const std::string& map : options.Maps) {
+      MapClass mapClass;
+      if (!MapClassOfFile(map, mapClass))
+        throw TUsageError("--why recognises a map by its file name, " +
+                          std::string(MapFileNameOf(MapClass::Infantry)) + ", " +
+                          MapFileNameOf(MapClass::Tank) + " or " + MapFileNameOf(MapClass::Car) +
+                          ", not '" + map + "'");
+    }
+    options.Why.Maps = options.Maps;
+    break;
+  }
   }
   if (options.ScaleGiven && options.Png.empty())
     throw TUsageError("--scale applies to the picture: give --png too");
@@ -256,6 +311,8 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
       return RunOverlay(options, out, writePng);
     case TMode::Diff:
       return RunDiff(options, out, writePng);
+    case TMode::Why:
+      return RunWhy(options.Why, out) ? kInspectOk : kInspectMapsDiffer;
     }
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"

@@ -22,6 +22,18 @@ void StampTreeInfantry(TPathmap& map, double x, double z);
 void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
 
+// The block of cells that the infantry tree at (x, z) blocks: along each axis the cell i of
+// the position and, by the position's fraction f within it, also i - 1 (f <= 0.25) or i + 1
+// (f >= 0.75). Raises as the footprints do.
+struct TCellBlock {
+  int64_t RowFirst = 0, RowLast = 0, ColumnFirst = 0, ColumnLast = 0;
+};
+TCellBlock InfantryTreeCells(double x, double z);
+
+// True when the tree footprint of mapClass at (x, z) covers the cell (row, column), whether
+// or not the cell lies in a grid. Raises as the footprints do.
+bool TreeCovers(MapClass mapClass, double x, double z, int64_t row, int64_t column);
+
 // Line brushes: context points at a TPathmap* variable; x is the column, y the row. Each blocks
 // its class's shape (Shapes.h) exactly as Block per cell would (cells outside the grid are
 // dropped) and returns true. The run widens traced outlines in whole words instead
