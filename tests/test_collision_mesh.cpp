@@ -188,7 +188,7 @@ TEST(CollisionMesh, PassesOverBlocksThatLeadBackInACircleInTimeOfTheFileNotTheCo
     f.HeaderType = tail % 2 ? 10 : 9;
     for (int i = 0; i < tail + circle; ++i)
       f.Blocks.push_back(Tetrahedron(float(i + 1), i % 3, i % 2 ? 6 : 0));
-    int64_t circleStart = int64_t(meshfile::HeaderSize(f.HeaderType)), lastStart;
+    int64_t circleStart = int64_t(meshfile::MeshCountOffset(f.HeaderType)) + 4, lastStart;
     for (int i = 0; i < tail; ++i)
       circleStart += int64_t(meshfile::WriteBlock(f.Blocks[size_t(i)]).size());
     lastStart = circleStart;

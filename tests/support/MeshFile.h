@@ -42,20 +42,14 @@ struct File {
 };
 
 inline void PutInt32(std::string& out, int32_t value) {
-  const auto bits = static_cast<uint32_t>(value);
   for (int shift = 0; shift < 32; shift += 8)
-    out.push_back(static_cast<char>((bits >> shift) & 0xFF));
+    out.push_back(static_cast<char>(static_cast<uint32_t>(value) >> shift));
 }
 
 inline void PutSingle(std::string& out, float value) {
-  uint32_t bits;
+  int32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
-  PutInt32(out, static_cast<int32_t>(bits));
-}
-
-inline void PutFiller(std::string& out, size_t count, uint8_t seed) {
-  for (size_t i = 0; i < count; ++i)
-    out.push_back(static_cast<char>(0xA5 ^ (seed + i * 29)));
+  PutInt32(out, bits);
 }
 
 inline void SetInt32(std::string& bytes, size_t at, int32_t value) {
@@ -64,44 +58,30 @@ inline void SetInt32(std::string& bytes, size_t at, int32_t value) {
   bytes.replace(at, 4, field);
 }
 
-// The size of the file header: the offset of the first block.
-inline size_t HeaderSize(int32_t headerType) {
-  return headerType == 10 ? 37 : 36;
-}
-
-// The offset of the mesh count field.
+// The offset of the mesh count field; the first block follows it.
 inline size_t MeshCountOffset(int32_t headerType) {
-  return HeaderSize(headerType) - 4;
+  return headerType == 10 ? 33 : 32;
 }
 
+// The block as written, from its size field on; bytes no reader interprets are 0xA5.
 inline std::string WriteBlock(const Block& block) {
-  std::string body; // everything after the block size field
-  PutFiller(body, 8, 1);
+  std::string body(8, '\xA5'); // everything after the block size field
   PutInt32(body, block.VertexCount.value_or(static_cast<int32_t>(block.Vertices.size())));
-  uint16_t extra = 0x0101; // the 16-bit value of each vertex record, then 2 filler bytes
   for (const Vertex& v : block.Vertices) {
     PutSingle(body, v.X);
     PutSingle(body, v.Y);
     PutSingle(body, v.Z);
-    body.push_back(static_cast<char>(extra & 0xFF));
-    body.push_back(static_cast<char>(extra++ >> 8));
-    PutFiller(body, 2, 2);
+    body.append(4, '\xA5');
   }
   PutInt32(body, block.EdgeCount.value_or(block.EdgeRecords));
-  for (int32_t i = 0; i < block.EdgeRecords; ++i)
-    PutFiller(body, 8, static_cast<uint8_t>(i));
-  PutInt32(body, 0x11223344);
-  PutInt32(body, 0x55667788);
+  body.append(8 * static_cast<size_t>(block.EdgeRecords) + 8, '\xA5');
   PutInt32(body, block.FaceCount.value_or(static_cast<int32_t>(block.Faces.size())));
   for (const Face& f : block.Faces) {
-    PutFiller(body, 12, 3);
-    PutFiller(body, 4, 4);
-    PutInt32(body, f.A);
-    PutInt32(body, f.B);
-    PutInt32(body, f.C);
-    PutInt32(body, 0x7E7E7E7E);
+    body.append(16, '\xA5');
+    for (int32_t index : {f.A, f.B, f.C, int32_t{0x7E7E7E7E}})
+      PutInt32(body, index);
   }
-  PutFiller(body, block.Padding, 5);
+  body.append(block.Padding, '\xA5');
   std::string out;
   PutInt32(out, block.BlockSize.value_or(static_cast<int32_t>(body.size())));
   return out + body;
@@ -110,11 +90,7 @@ inline std::string WriteBlock(const Block& block) {
 inline std::string Write(const File& file) {
   std::string out;
   PutInt32(out, file.HeaderType);
-  PutFiller(out, 4, 6);
-  for (int32_t i = 1; i <= 6; ++i)
-    PutInt32(out, i * 1000 + 7);
-  if (file.HeaderType == 10)
-    PutFiller(out, 1, 7);
+  out.resize(MeshCountOffset(file.HeaderType), '\xA5');
   PutInt32(out, file.MeshCount.value_or(static_cast<int32_t>(file.Blocks.size())));
   for (const Block& block : file.Blocks)
     out += WriteBlock(block);
