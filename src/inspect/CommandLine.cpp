@@ -13,12 +13,14 @@ namespace quarnel {
 
 using mapfile::SideText;
 
-std::string InspectUsage(bool pngAvailable) {
+std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
   std::string text =
       "Usage:\n"
       "  quarnel-inspect [--png OUT.png [--scale N]] MAP.raw...\n"
       "  quarnel-inspect --overlay INFANTRY.raw TANK.raw CAR.raw --png OUT.png [--scale N]\n"
-      "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]]\n"
+      "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]] [--view OUT.html]\n"
+      "  quarnel-inspect --view OUT.html INFANTRY.raw TANK.raw CAR.raw\n"
+      "                  [--objects OBJECTFILE --meshes MESHDIR]\n"
       "  quarnel-inspect --help\n"
       "\n"
       "Reads map files written by quarnel and checks that each is sound; a defect is\n"
@@ -42,9 +44,19 @@ std::string InspectUsage(bool pngAvailable) {
       "                 black where blocked and white where free.\n"
       "  --scale N      shrink the picture N times (N >= 1): a pixel stands for N by N\n"
       "                 cells and is drawn blocked when any of them is blocked.\n"
+      "  --view OUT.html\n"
+      "                 write a page that shows the maps in a browser, offline: the\n"
+      "                 three classes in the colours of --overlay, or with --diff the\n"
+      "                 differences; zoom, pan and read the state of any cell.\n"
+      "  --objects OBJECTFILE, --meshes MESHDIR\n"
+      "                 with --view: the object file and mesh folder the maps were\n"
+      "                 built from; the page then shows the objects near a cell and,\n"
+      "                 on a click, what blocks it.\n"
       "  --help         print this text.\n";
   if (!pngAvailable)
     text += "\nThis build has no PNG support: --png is not available.\n";
+  if (!viewAvailable)
+    text += "\nThis build has no zlib: --view is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
           "finds the maps different, 2 on an error.\n";
@@ -53,7 +65,7 @@ std::string InspectUsage(bool pngAvailable) {
 
 namespace {
 
-enum class TMode { Stats, Overlay, Diff };
+enum class TMode { Stats, Overlay, Diff, View };
 
 struct TInspectOptions {
   bool Help = false;
@@ -62,6 +74,8 @@ struct TInspectOptions {
   std::string Png; // empty: no picture
   uint32_t Scale = 1;
   bool ScaleGiven = false;
+  std::string View; // empty: no page
+  std::string Objects, Meshes;
 };
 
 // A mistake on the command line: reported with a pointer to the usage text.
@@ -84,7 +98,8 @@ uint32_t ParseScale(const std::string& text) {
   return static_cast<uint32_t>(value);
 }
 
-TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable) {
+TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable,
+                               bool viewAvailable) {
   TInspectOptions options;
   bool modeGiven = false;
   bool optionsEnded = false;
@@ -120,10 +135,21 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
         throw TUsageError("--scale is given twice");
       options.Scale = ParseScale(value());
       options.ScaleGiven = true;
+    } else if (arg == "--view" || arg == "--objects" || arg == "--meshes") {
+      std::string& target = arg == "--view"      ? options.View
+                            : arg == "--objects" ? options.Objects
+                                                 : options.Meshes;
+      if (!target.empty())
+        throw TUsageError(arg + " is given twice");
+      target = value();
+      if (target.empty())
+        throw TUsageError(arg + " needs a file name");
     } else {
       throw TUsageError("unknown option " + arg);
     }
   }
+  if (!options.View.empty() && options.Mode == TMode::Stats)
+    options.Mode = TMode::View;
 
   const size_t count = options.Maps.size();
   switch (options.Mode) {
@@ -145,11 +171,27 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     if (count != 2)
       throw TUsageError("--diff needs two map files, not " + std::to_string(count));
     break;
+  case TMode::View:
+    if (count != 3)
+      throw TUsageError("--view needs three map files (infantry, tank, car), or --diff and "
+                        "two, not " +
+                        std::to_string(count));
+    if (!options.Png.empty())
+      throw TUsageError("--view writes a page, not a picture: use --overlay for --png");
+    break;
   }
+  if (!options.View.empty() && options.Mode == TMode::Overlay)
+    throw TUsageError("--view draws the three maps itself: leave out --overlay");
+  if (options.Objects.empty() != options.Meshes.empty())
+    throw TUsageError("--objects and --meshes go together");
+  if (!options.Objects.empty() && options.Mode != TMode::View)
+    throw TUsageError("--objects and --meshes apply to --view of three maps");
   if (options.ScaleGiven && options.Png.empty())
     throw TUsageError("--scale applies to the picture: give --png too");
   if (!options.Png.empty() && !pngAvailable)
     throw Exception("this build has no PNG support: --png is not available");
+  if (!options.View.empty() && !viewAvailable)
+    throw Exception("this build has no zlib: --view is not available");
   return options;
 }
 
@@ -202,7 +244,14 @@ int RunOverlay(const TInspectOptions& options, std::ostream& out, const TImageWr
   return kInspectOk;
 }
 
-int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng) {
+void WriteView(const TInspectOptions& options, std::ostream& out, const TViewWriter& writeView) {
+  writeView(
+      {options.View, options.Mode == TMode::Diff, options.Maps, options.Objects, options.Meshes});
+  out << "View: " << options.View << "\n";
+}
+
+int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng,
+            const TViewWriter& writeView) {
   const std::string& nameA = options.Maps[0];
   const std::string& nameB = options.Maps[1];
   const auto a = Load(nameA);
@@ -214,6 +263,8 @@ int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWrite
         << " cells\n";
     if (!options.Png.empty())
       out << "No picture: maps of different sizes are not compared cell by cell\n";
+    if (!options.View.empty())
+      out << "No view: maps of different sizes are not compared cell by cell\n";
     return kInspectMapsDiffer;
   }
   const TMapDiff diff = DiffMaps(*a, *b, kListedDifferences);
@@ -231,22 +282,25 @@ int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWrite
   }
   if (!options.Png.empty())
     WritePicture(RenderDiff(*a, *b, options.Scale), options, out, writePng);
+  if (!options.View.empty())
+    WriteView(options, out, writeView);
   return diff.Count() == 0 ? kInspectOk : kInspectMapsDiffer;
 }
 
 } // namespace
 
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const TImageWriter& writePng) {
+               const TImageWriter& writePng, const TViewWriter& writeView) {
   const bool pngAvailable = static_cast<bool>(writePng);
+  const bool viewAvailable = static_cast<bool>(writeView);
   if (args.empty()) {
-    err << InspectUsage(pngAvailable);
+    err << InspectUsage(pngAvailable, viewAvailable);
     return kInspectError;
   }
   try {
-    const TInspectOptions options = ParseArguments(args, pngAvailable);
+    const TInspectOptions options = ParseArguments(args, pngAvailable, viewAvailable);
     if (options.Help) {
-      out << InspectUsage(pngAvailable);
+      out << InspectUsage(pngAvailable, viewAvailable);
       return kInspectOk;
     }
     switch (options.Mode) {
@@ -255,7 +309,10 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     case TMode::Overlay:
       return RunOverlay(options, out, writePng);
     case TMode::Diff:
-      return RunDiff(options, out, writePng);
+      return RunDiff(options, out, writePng, writeView);
+    case TMode::View:
+      WriteView(options, out, writeView);
+      return kInspectOk;
     }
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"

@@ -3,6 +3,9 @@
 #ifdef QUARNEL_INSPECT_PNG
 #include "inspect/PngWriter.h"
 #endif
+#ifdef QUARNEL_INSPECT_VIEW
+#include "inspect/ViewPage.h"
+#endif
 
 #include <iostream>
 #include <string>
@@ -14,5 +17,9 @@ int main(int argc, char** argv) {
 #ifdef QUARNEL_INSPECT_PNG
   writePng = quarnel::WritePng;
 #endif
-  return quarnel::RunInspect(args, std::cout, std::cerr, writePng);
+  quarnel::TViewWriter writeView;
+#ifdef QUARNEL_INSPECT_VIEW
+  writeView = quarnel::WriteViewPage;
+#endif
+  return quarnel::RunInspect(args, std::cout, std::cerr, writePng, writeView);
 }
