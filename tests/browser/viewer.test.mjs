@@ -78,13 +78,13 @@ async function colourAt(page, [x, y]) {
 }
 
 // Checks the colour of each cell centre that lies on the canvas away from the grid labels (top
-// and right edges) and the scale bar (bottom right); returns how many were checked.
+// and left edges) and the scale bar (bottom right); returns how many were checked.
 async function expectColours(page, expected) {
   const size = await page.$eval('#canvas', (e) => [e.width, e.height]);
   let checked = 0;
   for (const [row, column, colour] of expected) {
     const [x, y] = await screenPoint(page, row, column);
-    if (x < 0 || y < 20 || x >= size[0] - 60 || y >= size[1] || (x > size[0] - 200 && y > size[1] - 50)) continue;
+    if (x < 45 || y < 20 || x >= size[0] || y >= size[1] || (x > size[0] - 200 && y > size[1] - 50)) continue;
     assert.deepEqual(await colourAt(page, [x, y]), colours[colour], `cell (${row}, ${column}) at (${x}, ${y})`);
     ++checked;
   }

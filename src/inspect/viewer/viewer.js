@@ -35,6 +35,7 @@ let hoverCell = null;
 let selected = null;
 let marker = null;
 let frame = 0;
+let image = null;
 
 async function inflate(base64) {
   const text = atob(base64);
@@ -90,50 +91,54 @@ function anyBit(buf, w0, lo, hi) {
   return (buf[last - w0] & high) !== 0;
 }
 
-// The layers of one pixel row: per layer, the words w0..w1 OR-ed over the cell rows r0..r1.
-function layerRows(r0, r1, w0, w1, bufs) {
-  const count = w1 - w0 + 1;
-  for (const buf of bufs) buf.fill(0, 0, count);
-  const [a, b] = maps;
+// The three layers of one pixel row, the words w0.. of the cell rows r0..r1 OR-ed: the
+// classes infantry, tank, car; or blocked only in A, only in B, and in A.
+function layerRows(r0, r1, w0, bufs) {
+  const [b0, b1, b2] = bufs, count = b0.length, diff = data.mode === 'diff';
+  const u = maps[0].words, v = maps[1].words, w = diff ? u : maps[2].words;
+  for (const buf of bufs) buf.fill(0);
   for (let r = r0; r <= r1; ++r) {
-    const at = r * WPR + w0;
-    if (data.mode === 'diff') {
-      for (let i = 0; i < count; ++i) {
-        const x = a.words[at + i], y = b.words[at + i];
-        bufs[0][i] |= x & ~y;
-        bufs[1][i] |= y & ~x;
-        bufs[2][i] |= x;
-      }
-    } else {
-      maps.forEach((m, k) => { for (let i = 0; i < count; ++i) bufs[k][i] |= m.words[at + i]; });
+    for (let i = 0, at = r * WPR + w0; i < count; ++i, ++at) {
+      const x = u[at], y = v[at];
+      if (diff) { b0[i] |= x & ~y; b1[i] |= y & ~x; b2[i] |= x; } else { b0[i] |= x; b1[i] |= y; b2[i] |= w[at]; }
     }
   }
 }
 
-function pixelColour(bufs, w0, lo, hi) {
-  const any = (k) => anyBit(bufs[k], w0, lo, hi);
-  if (data.mode === 'diff') {
-    const onlyA = any(0), onlyB = any(1);
-    return onlyA && onlyB ? COL.both : onlyA ? COL.onlyA : onlyB ? COL.onlyB : any(2) ? COL.equal : COL.free;
-  }
-  for (let k = 0; k < maps.length; ++k) if (maps[k].on && any(k)) return COL[maps[k].name];
-  return COL.free;
-}
 const COL = Object.fromEntries(Object.entries(COLOURS).map(([k, v]) => [k, rgba(v)]));
+
+// The colour of a pixel from its layers' bits: bit k set when layer k is blocked under it.
+function palette() {
+  return Uint32Array.from({ length: 8 }, (_, bits) => {
+    if (data.mode === 'diff')
+      return bits & 1 && bits & 2 ? COL.both : bits & 1 ? COL.onlyA : bits & 2 ? COL.onlyB : bits & 4 ? COL.equal : COL.free;
+    const k = maps.findIndex((m, k) => m.on && bits & (1 << k));
+    return k < 0 ? COL.free : COL[maps[k].name];
+  });
+}
 
 function draw() {
   frame = 0;
-  const W = canvas.width, H = canvas.height, s = view.scale;
-  const image = ctx.createImageData(W, H);
+  const W = canvas.width, H = canvas.height, s = view.scale, colours = palette();
+  if (image?.width !== W || image?.height !== H) image = ctx.createImageData(W, H);
   const pixels = new Uint32Array(image.data.buffer);
-  const colLo = new Int32Array(W), colHi = new Int32Array(W);
+  // Per pixel column: its cells lo..hi (none when lo > hi) and, when they lie in one word,
+  // that word and the mask of their bits (mask 0: several words).
+  const colLo = new Int32Array(W), colHi = new Int32Array(W), word = new Int32Array(W), mask = new Int32Array(W);
   let cMin = N, cMax = -1;
   for (let x = 0; x < W; ++x) {
-    [colLo[x], colHi[x]] = cellSpan(view.x0 + x / s, view.x0 + (x + 1) / s);
-    if (colLo[x] <= colHi[x]) { cMin = Math.min(cMin, colLo[x]); cMax = Math.max(cMax, colHi[x]); }
+    const [lo, hi] = cellSpan(view.x0 + x / s, view.x0 + (x + 1) / s);
+    colLo[x] = lo; colHi[x] = hi;
+    if (lo <= hi) { cMin = Math.min(cMin, lo); cMax = Math.max(cMax, hi); }
   }
   const w0 = cMin >>> 5, w1 = cMax >>> 5;
+  for (let x = 0; x < W; ++x) {
+    if (colLo[x] > colHi[x] || colLo[x] >>> 5 !== colHi[x] >>> 5) continue;
+    word[x] = (colLo[x] >>> 5) - w0;
+    mask[x] = (-1 << (colLo[x] & 31)) & ((colHi[x] & 31) === 31 ? -1 : (1 << ((colHi[x] & 31) + 1)) - 1);
+  }
   const bufs = [0, 1, 2].map(() => new Int32Array(Math.max(w1 - w0 + 1, 1)));
+  const [b0, b1, b2] = bufs;
   let last = null;
   for (let y = 0; y < H; ++y) {
     const [r0, r1] = cellSpan(view.z0 + (H - 1 - y) / s, view.z0 + (H - y) / s);
@@ -141,9 +146,14 @@ function draw() {
     if (r0 > r1 || cMax < 0) { pixels.fill(COL.outside, row, row + W); continue; }
     if (last && last[0] === r0 && last[1] === r1) { pixels.copyWithin(row, row - W, row); continue; }
     last = [r0, r1];
-    layerRows(r0, r1, w0, w1, bufs);
-    for (let x = 0; x < W; ++x)
-      pixels[row + x] = colLo[x] > colHi[x] ? COL.outside : pixelColour(bufs, w0, colLo[x], colHi[x]);
+    layerRows(r0, r1, w0, bufs);
+    for (let x = 0; x < W; ++x) {
+      const lo = colLo[x], hi = colHi[x], i = word[x], m = mask[x];
+      if (lo > hi) { pixels[row + x] = COL.outside; continue; }
+      const bits = m ? (b0[i] & m ? 1 : 0) | (b1[i] & m ? 2 : 0) | (b2[i] & m ? 4 : 0)
+        : bufs.reduce((sum, buf, k) => sum | (anyBit(buf, w0, lo, hi) ? 1 << k : 0), 0);
+      pixels[row + x] = colours[bits];
+    }
   }
   ctx.putImageData(image, 0, 0);
   drawGrid();
@@ -427,6 +437,19 @@ function showCounts(extra) {
     (world ? `<div class="file">objects: ${esc(world.objectFile)}<br>meshes: ${esc(world.meshDir)}</div>` : '');
 }
 
+function bitCount(v) {
+  v -= (v >>> 1) & 0x55555555;
+  v = (v & 0x33333333) + ((v >>> 2) & 0x33333333);
+  return Math.imul((v + (v >>> 4)) & 0x0f0f0f0f, 0x01010101) >>> 24;
+}
+
+function showDifference() {
+  const [a, b] = maps.map((m) => m.words);
+  let onlyA = 0, onlyB = 0;
+  for (let i = 0; i < a.length; ++i) { onlyA += bitCount(a[i] & ~b[i]); onlyB += bitCount(b[i] & ~a[i]); }
+  showCounts([['Differing cells', onlyA + onlyB], ['Blocked only in A', onlyA], ['Blocked only in B', onlyB]]);
+}
+
 function objectList(list, items, limit) {
   list.innerHTML = items.slice(0, limit).map((i) =>
     `<li data-object="${i}">${esc(world.name[i])} <span class="hint">line ${world.line[i]}</span></li>`).join('') +
@@ -534,7 +557,8 @@ function listen() {
     e.preventDefault();
     zoomAt(e.offsetX, e.offsetY, Math.exp(-e.deltaY * 0.002));
   }, { passive: false });
-  canvas.addEventListener('keydown', (e) => {
+  window.addEventListener('keydown', (e) => {
+    if (e.target.tagName === 'INPUT' || e.ctrlKey || e.metaKey || e.altKey) return;
     const step = 100 / view.scale;
     const keys = {
       '+': () => zoomAt(canvas.width / 2, canvas.height / 2, 1.5), '=': () => zoomAt(canvas.width / 2, canvas.height / 2, 1.5),
@@ -563,6 +587,7 @@ async function start() {
   performance.mark('quarnel-first-draw');
   window.quarnelFirstDraw = performance.now();
   listen();
+  if (data.mode === 'diff') showDifference();
   if (data.world) {
     world = await loadWorld(data.world);
     delete data.world;
