@@ -4,7 +4,6 @@
 
 #include "common/FileReads.h"
 #include "common/UTypes.h"
-#include "inspect/MapStats.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellPoint.h"
@@ -78,14 +77,13 @@ std::string Number(double value) {
   return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
 }
 
-// The map file itself: its uniform segments are already short.
-std::string MapEntry(const std::string& name, const std::string& file, const TPathmap& map) {
+// The map file itself, checked by LoadMapFile: its uniform segments are already short.
+std::string MapEntry(const std::string& name, const std::string& file) {
   TFile input = OpenForReading(file);
   std::vector<uint8_t> bytes;
   if (!ReadToEnd(input, bytes))
     throw Exception("Error reading file: " + file);
-  return "{\"name\":" + Quoted(name) + ",\"file\":" + Quoted(file) +
-         ",\"blocked\":" + std::to_string(ComputeStats(map).BlockedCells) + ",\"bits\":\"" +
+  return "{\"name\":" + Quoted(name) + ",\"file\":" + Quoted(file) + ",\"bits\":\"" +
          Packed({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) + "\"}";
 }
 
@@ -156,14 +154,15 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
                       node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
     for (const double e : {m.m[0][0], m.m[1][0], m.m[2][0], m.m[0][2], m.m[1][2], m.m[2][2]})
       Append(matrices, tree || !node.HasMesh ? 0.0 : e);
+    const auto triple = [](const TVector3& v) {
+      return Number(v.X) + ' ' + Number(v.Y) + ' ' + Number(v.Z) + '\t';
+    };
+    table += node.Name + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
+             triple(node.Rotation) + triple(node.Scale) + std::to_string(mesh) +
+             (tree ? "\t1\t" : "\t0\t");
     const TBox box = BoxOf(node, tree, size);
-    table += node.Name + '\t' + std::to_string(node.Line) + '\t' + Number(node.Position.X) + ' ' +
-             Number(node.Position.Y) + ' ' + Number(node.Position.Z) + '\t' +
-             Number(node.Rotation.X) + ' ' + Number(node.Rotation.Y) + ' ' +
-             Number(node.Rotation.Z) + '\t' + Number(node.Scale.X) + ' ' + Number(node.Scale.Y) +
-             ' ' + Number(node.Scale.Z) + '\t' + std::to_string(mesh) + '\t' + (tree ? "1" : "0") +
-             '\t' + std::to_string(box.R0) + ' ' + std::to_string(box.C0) + ' ' +
-             std::to_string(box.R1) + ' ' + std::to_string(box.C1) + '\n';
+    table += std::to_string(box.R0) + ' ' + std::to_string(box.C0) + ' ' + std::to_string(box.R1) +
+             ' ' + std::to_string(box.C1) + '\n';
   }
   Append(parts, static_cast<int32_t>(vertices.size() / 12));
   Append(parts, static_cast<int32_t>(faces.size() / 12));
@@ -176,27 +175,20 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
 } // namespace
 
 std::string BuildViewData(const TViewRequest& request) {
-  static const char* const kClasses[] = {"infantry", "tank", "car"};
-  static const char* const kBuilds[] = {"A", "B"};
+  static const char* const kNames[2][3] = {{"infantry", "tank", "car"}, {"A", "B"}};
   std::vector<std::unique_ptr<TPathmap>> maps;
-  for (const std::string& file : request.Maps) {
+  std::string entries;
+  for (size_t k = 0; k < request.Maps.size(); ++k) {
     maps.push_back(std::make_unique<TPathmap>());
-    LoadMapFile(file, *maps.back());
+    LoadMapFile(request.Maps[k], *maps.back());
+    entries += (k == 0 ? "" : ",") + MapEntry(kNames[request.Diff][k], request.Maps[k]);
   }
-  const uint32_t size = maps.front()->Size();
-  std::string entries, sizes;
-  bool oneSize = true;
-  for (size_t k = 0; k < maps.size(); ++k) {
-    oneSize = oneSize && maps[k]->Size() == size;
-    sizes += (k == 0                 ? ""
-              : k + 1 == maps.size() ? " and "
-                                     : ", ") +
-             mapfile::SideText(maps[k]->Size());
-    entries += (k == 0 ? "" : ",") +
-               MapEntry(request.Diff ? kBuilds[k] : kClasses[k], request.Maps[k], *maps[k]);
-  }
-  if (!oneSize)
-    throw Exception("the maps must have one size, but they are " + sizes + " cells");
+  const uint32_t size = maps[0]->Size();
+  for (const auto& map : maps)
+    if (map->Size() != size) // only the three maps of one world can get here
+      throw Exception("the three maps must have one size, but they are " + mapfile::SideText(size) +
+                      ", " + mapfile::SideText(maps[1]->Size()) + " and " +
+                      mapfile::SideText(maps[2]->Size()) + " cells");
   return std::string("{\"mode\":") + (request.Diff ? "\"diff\"" : "\"classes\"") +
          ",\"size\":" + std::to_string(size) + ",\"maps\":[" + entries +
          "],\"world\":" + (request.ObjectFile.empty() ? "null" : WorldEntry(request, size)) + "}";

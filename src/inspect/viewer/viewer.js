@@ -1,7 +1,7 @@
 // The Quarnel map viewer. Everything it shows comes from the JSON block "quarnel-data" that
 // quarnel-inspect --view writes into the page:
 //   mode: "classes" (infantry, tank, car) or "diff" (A, B); size: cells per side;
-//   maps[]: {name, file, blocked, bits}: bits is the map file, zlib-deflated and base64-encoded;
+//   maps[]: {name, file, bits}: bits is the map file, zlib-deflated and base64-encoded;
 //   world: null, or {objectFile, meshDir, meshes[] (paths), objects, matrices, meshParts,
 //     vertices, faces}, each binary part deflated and base64-encoded (ViewData.cpp).
 // The maps stay bits (Uint32Array); a frame is drawn only for the cells the window shows.
@@ -579,7 +579,6 @@ async function start() {
   const words = await Promise.all(maps.map((m) => inflate(m.bits)));
   maps.forEach((m, k) => { m.words = rowWords(words[k]); delete m.bits; });
   showLayers();
-  showCounts([]);
   canvas.width = canvas.clientWidth;
   canvas.height = canvas.clientHeight;
   fit();
@@ -587,7 +586,9 @@ async function start() {
   performance.mark('quarnel-first-draw');
   window.quarnelFirstDraw = performance.now();
   listen();
+  for (const m of maps) m.blocked = m.words.reduce((sum, w) => sum + bitCount(w), 0);
   if (data.mode === 'diff') showDifference();
+  else showCounts([]);
   if (data.world) {
     world = await loadWorld(data.world);
     delete data.world;
