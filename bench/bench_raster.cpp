@@ -16,16 +16,14 @@ namespace {
 constexpr uint32_t kSize = 4096;
 constexpr int kTriangles = 100000;
 
-// The car shape one cell at a time through Block: the square of half width 3 and four arms.
+// The car shape one cell at a time through Block.
 bool PlainBrushCar(int64_t x, int64_t y, void* context) {
   TPathmap& map = **static_cast<TPathmap**>(context);
-  for (int64_t dr = -4; dr <= 4; ++dr)
-    for (int64_t dc = -4; dc <= 4; ++dc) {
-      const bool square = std::abs(dr) <= 3 && std::abs(dc) <= 3;
-      const bool arm = (dr == 0 && std::abs(dc) == 4) || (dc == 0 && std::abs(dr) == 4);
-      if (square || arm)
+  const TShape& car = kCarShape;
+  for (int64_t dr = -car.Reach; dr <= car.Reach; ++dr)
+    for (int64_t dc = -car.Reach; dc <= car.Reach; ++dc)
+      if (ShapeCovers(car, dr, dc))
         map.Block(static_cast<uint32_t>(y + dr), static_cast<uint32_t>(x + dc));
-    }
   return true;
 }
 

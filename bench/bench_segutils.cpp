@@ -1,6 +1,6 @@
 // Hole filling and map writing on an 8192 map with about 30% of its cells blocked.
 #include "segutils/SegUtils.h"
-#include "support/PathmapUtil.h"
+#include "support/PlainForms.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,24 +1,16 @@
-// Fuzz target: any bytes read as a standard mesh file give a mesh, no mesh or a
-// quarnel::Exception, and a mesh only with face indices inside its vertices.
+// Fuzz target: any bytes read as a standard mesh file give a mesh whose face indices lie
+// inside its vertices, no mesh, or a quarnel::Exception with a message.
 #include "mesh/CollisionMesh.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <span>
 
 using namespace quarnel;
 
-namespace {
-
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
+static void Require(bool condition, const char* what) {
+  if (!condition)
+    std::fprintf(stderr, "broken: %s\n", what), std::abort();
 }
-
-} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::shared_ptr<const TCollisionMesh> mesh;
@@ -30,15 +22,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (!mesh)
     return 0;
-  const size_t vertices = mesh->Vertices.size();
+  const size_t n = mesh->Vertices.size();
   // Every record kept was read from the file: 16 bytes a vertex, 32 a face.
-  Require(16 * vertices + 32 * mesh->Faces.size() <= size, "records the file cannot hold");
+  Require(16 * n + 32 * mesh->Faces.size() <= size, "records the file cannot hold");
   for (const TVector4& v : mesh->Vertices)
     Require(v.w == 1.0, "w is 1");
   for (const TFace& f : mesh->Faces)
-    Require(f.A >= 0 && static_cast<size_t>(f.A) < vertices && f.B >= 0 &&
-                static_cast<size_t>(f.B) < vertices && f.C >= 0 &&
-                static_cast<size_t>(f.C) < vertices,
-            "face index inside the vertices");
+    for (int32_t index : {f.A, f.B, f.C})
+      Require(index >= 0 && size_t(index) < n, "face index inside the vertices");
   return 0;
 }

@@ -1,59 +1,26 @@
-// Fuzz target: the whole run on a world of 64 from an object file and two mesh files cut
-// from the input; it ends in three map files and the report, or in a quarnel::Exception.
-#include "RunInput.h"
-#include "common/UTypes.h"
+// Fuzz target: the whole run on a world of 64 from an object file and two mesh files (a.sm,
+// b.sm) cut from the input at the separator; it ends in three sound map files and the
+// report, or in a quarnel::Exception with a message.
 #include "driver/GenerateMaps.h"
 #include "segutils/MapFileReader.h"
 
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <string>
-#include <string_view>
-
 #include <unistd.h>
 
 using namespace quarnel;
 namespace fs = std::filesystem;
 
-namespace {
+static fs::path WorkDir;
 
-constexpr uint32_t kWorldSize = 64;
-const char* const kMapFiles[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw",
-                                 "Car4Level0Map.raw"};
-
-fs::path WorkDir;
-
-void Require(bool condition, const char* what) {
-  if (!condition) {
-    std::fprintf(stderr, "broken: %s\n", what);
-    std::abort();
-  }
+static void Require(bool condition, const char* what) {
+  if (!condition)
+    std::fprintf(stderr, "broken: %s\n", what), std::abort();
 }
-
-void WriteFile(const fs::path& path, std::string_view bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  Require(static_cast<bool>(out), "writing an input file");
-}
-
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A sound map file of one segment: LoadMapFile checks every byte of it.
-void CheckMapFile(const fs::path& path) {
-  TPathmap map;
-  LoadMapFile(path.string(), map);
-  Require(map.Size() == 64, "map size");
-}
-
-} // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   WorkDir = fs::temp_directory_path() / ("quarnel-fuzz-run-" + std::to_string(getpid()));
@@ -68,31 +35,39 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  const fuzzinput::RunInput input =
-      fuzzinput::Split(std::string_view(reinterpret_cast<const char*>(data), size));
-  WriteFile("objects.con", input.Objects);
-  for (size_t i = 0; i < 2; ++i) {
-    const fs::path mesh = fs::path("meshes") / fuzzinput::kMeshNames[i];
-    if (static_cast<int>(i) < input.MeshCount)
-      WriteFile(mesh, input.Meshes[i]);
-    else
-      fs::remove(mesh);
+  constexpr std::string_view kSeparator = "\n~~quarnel~~\n";
+  const char* const files[] = {"objects.con", "meshes/a.sm", "meshes/b.sm"};
+  std::string_view rest(reinterpret_cast<const char*>(data), size), parts[3];
+  int count = 0;
+  for (size_t cut = 0; cut != std::string_view::npos; rest.remove_prefix(cut + kSeparator.size())) {
+    cut = count < 2 ? rest.find(kSeparator) : std::string_view::npos;
+    parts[count++] = rest.substr(0, cut);
+    if (cut == std::string_view::npos)
+      break;
   }
-  for (const char* name : kMapFiles)
+  for (int i = 0; i < 3; ++i) // a missing part is a missing file
+    if (i < count)
+      std::ofstream(files[i], std::ios::binary | std::ios::trunc) << parts[i];
+    else
+      fs::remove(files[i]);
+  for (const char* name :
+       {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", "Car4Level0Map.raw", "NotPathed.txt"})
     fs::remove(name);
-  fs::remove("NotPathed.txt");
-
   std::ostringstream console;
   try {
-    GenerateMaps("objects.con", "meshes/", kWorldSize, console);
+    GenerateMaps("objects.con", "meshes/", 64, console);
   } catch (const Exception& e) {
     Require(*e.what() != '\0', "a message");
     return 0;
   }
-  for (const char* name : kMapFiles)
-    CheckMapFile(name);
-  const std::string report = ReadFile("NotPathed.txt");
-  Require(report.starts_with("Objects that have no collision mesh:\r\n"), "report heading");
+  for (const char* name : {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", "Car4Level0Map.raw"}) {
+    TPathmap map; // the reader checks every byte of the file
+    LoadMapFile(name, map);
+    Require(map.Size() == 64, "map size");
+  }
+  std::ifstream report("NotPathed.txt", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(report), {}};
+  Require(text.starts_with("Objects that have no collision mesh:\r\n"), "report heading");
   Require(console.str().ends_with("\r\n"), "console lines");
   return 0;
 }

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Builds the fuzz targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer), writes
-# their seed corpora and runs each target for a set time:
+# Builds the fuzz targets (clang, AddressSanitizer and UndefinedBehaviorSanitizer), seeds
+# them from the sample world and runs each target for a set time:
 #
 #   fuzz/run.sh [seconds-per-target] [target...]
 #
@@ -30,10 +30,20 @@ if [[ ! -f $build/CMakeCache.txt ]]; then
   CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DQUARNEL_FUZZ=ON -DQUARNEL_TESTS=OFF \
     -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" -j2 --target "${targets[@]}" make_fuzz_seeds
+cmake --build "$build" -j2 --target "${targets[@]}"
 
+# Seeds: the sample world's object file and meshes, and whole-run inputs made of them.
 rm -rf "$work/seeds"
-"$build/fuzz/make_fuzz_seeds" "$work/seeds"
+mkdir -p "$work/seeds/fuzz_object_file" "$work/seeds/fuzz_mesh" "$work/seeds/fuzz_run"
+cp "$root/sample/StaticObjects.con" "$work/seeds/fuzz_object_file/"
+cp "$root/sample/StandardMesh/"*.sm "$work/seeds/fuzz_mesh/"
+separator=$'\n~~quarnel~~\n'
+for mesh in "$root/sample/StandardMesh/"*.sm; do
+  { printf 'object.create a\nobject.absoluteposition 30.5/0/20.25\nobject.rotation 30/0/0\n'
+    printf 'object.create b\nobject.create eu_pine1_m1\nobject.absoluteposition 5/0/60\n'
+    printf '%s' "$separator"; cat "$mesh"; printf '%s' "$separator"; cat "$mesh"
+  } > "$work/seeds/fuzz_run/$(basename "$mesh").run"
+done
 
 # The targets write their temporary files in memory where they can.
 if [[ -z ${TMPDIR:-} && -d /dev/shm && -w /dev/shm ]]; then

@@ -1,102 +1,79 @@
-// The entry point: banner, usage, world size parsing, exit statuses.
+// The entry point's arguments, and the messages of text-file errors by system error code.
+#include "common/TextFileError.h"
 #include "driver/CommandLine.h"
-#include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 using namespace quarnel;
-using testutil::Lines;
 
 namespace {
 
-const std::vector<std::string> kBanner = {
-    "", "Quarnel 1.1 by Ostwyn", "Create a pathfinding map with static objects pathed out", ""};
-
-struct WorldSizeCase {
-  const char* Text;
-  uint32_t Expected;
-};
-
-class WorldSizeText : public testing::TestWithParam<WorldSizeCase> {};
-
-TEST_P(WorldSizeText, IsParsedAsDesigned) {
-  EXPECT_EQ(ParseWorldSize(GetParam().Text), GetParam().Expected)
-      << "text: '" << GetParam().Text << "'";
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, WorldSizeText,
-    testing::Values(WorldSizeCase{"2048", 2048}, WorldSizeCase{"abc", 2048},
-                    WorldSizeCase{"", 2048}, WorldSizeCase{"2048x", 2048},
-                    WorldSizeCase{"$800", 2048}, WorldSizeCase{"0x800", 2048},
-                    WorldSizeCase{"0X800", 2048}, WorldSizeCase{"x800", 2048},
-                    WorldSizeCase{"X40", 64}, WorldSizeCase{"100", 100},
-                    WorldSizeCase{"-1", 4294967295u}, WorldSizeCase{"0", 0},
-                    WorldSizeCase{"  \t512", 512}, WorldSizeCase{"+512", 512},
-                    WorldSizeCase{"512 ", 2048}, WorldSizeCase{"2147483647", 2147483647u},
-                    WorldSizeCase{"2147483648", 2048}, WorldSizeCase{"-2147483648", 2147483648u},
-                    WorldSizeCase{"-2147483649", 2048}, WorldSizeCase{"$FFFFFFFF", 4294967295u},
-                    WorldSizeCase{"$100000000", 2048}, WorldSizeCase{"-$1", 4294967295u},
-                    WorldSizeCase{"$", 2048}, WorldSizeCase{"0x", 2048}, WorldSizeCase{"-", 2048},
-                    WorldSizeCase{"$00000000040", 64}, WorldSizeCase{"99999999999999999999", 2048},
-                    WorldSizeCase{"1e3", 2048}, WorldSizeCase{"$fG", 2048}));
-
-TEST(MeshDirectory, GetsATrailingDelimiterOnlyWhenItLacksOne) {
+TEST(CommandLine, ReadsTheWorldSizeAsASigned32BitIntegerOr2048) {
+  const std::pair<const char*, uint32_t> cases[] = {{"2048", 2048},
+                                                    {"abc", 2048},
+                                                    {"", 2048},
+                                                    {"2048x", 2048},
+                                                    {"$800", 2048},
+                                                    {"0x800", 2048},
+                                                    {"0X800", 2048},
+                                                    {"x800", 2048},
+                                                    {"X40", 64},
+                                                    {"100", 100},
+                                                    {"-1", 4294967295u},
+                                                    {"0", 0},
+                                                    {"  \t512", 512},
+                                                    {"+512", 512},
+                                                    {"512 ", 2048},
+                                                    {"2147483647", 2147483647u},
+                                                    {"2147483648", 2048},
+                                                    {"-2147483648", 2147483648u},
+                                                    {"-2147483649", 2048},
+                                                    {"$FFFFFFFF", 4294967295u},
+                                                    {"$100000000", 2048},
+                                                    {"-$1", 4294967295u},
+                                                    {"$", 2048},
+                                                    {"0x", 2048},
+                                                    {"-", 2048},
+                                                    {"$00000000040", 64},
+                                                    {"99999999999999999999", 2048},
+                                                    {"1e3", 2048},
+                                                    {"$fG", 2048},
+                                                    {"$aBc0", 0xABC0}};
+  for (const auto& [text, size] : cases)
+    EXPECT_EQ(ParseWorldSize(text), size) << "'" << text << "'";
   const std::string d(1, kPathDelimiter);
   EXPECT_EQ(MeshDirectoryOf("meshes"), "meshes" + d);
   EXPECT_EQ(MeshDirectoryOf("meshes" + d), "meshes" + d);
   EXPECT_EQ(MeshDirectoryOf(""), d);
-}
-
-TEST(ProgramName, IsTheFileNameWithoutItsDirectory) {
   EXPECT_EQ(ProgramNameOf("/usr/local/bin/quarnel"), "quarnel");
   EXPECT_EQ(ProgramNameOf("C:\\Tools\\quarnel.exe"), "quarnel.exe");
-  EXPECT_EQ(ProgramNameOf("quarnel"), "quarnel");
 }
 
-#ifndef _WIN32
-
-TEST(Executable, WithOtherThanThreeArgumentsPrintsTheUsageAndExitsWithZero) {
-  testutil::TempDir dir;
-  for (const auto& args :
-       std::vector<std::vector<std::string>>{{}, {"a", "b"}, {"a", "b", "c", "d"}}) {
-    const auto result = testutil::RunTool(args, dir.Path);
-    EXPECT_EQ(result.Status, 0);
-    auto expected = kBanner;
-    expected.push_back("Usage: quarnel <ObjectFile> <StandardMeshDir> <WorldSize>");
-    expected.push_back("");
-    expected.push_back("For example: quarnel StaticObjects.con C:\\Korvath\\StandardMesh\\ 2048");
-    EXPECT_EQ(Lines(result.Output), expected);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path)) << "nothing may be written";
-  }
-}
-
-TEST(Executable, AWorldSizeThatIsNoMultipleOf64FailsWithStatusOne) {
-  testutil::TempDir dir;
-  for (const auto& [text, shown] :
-       std::vector<std::pair<std::string, std::string>>{{"100", "100"}, {"-1", "4294967295"}}) {
-    const auto result = testutil::RunTool({"objects.con", "meshes", text}, dir.Path);
-    EXPECT_EQ(result.Status, 1);
-    auto expected = kBanner;
-    expected.push_back("Invalid world size: " + shown);
-    EXPECT_EQ(Lines(result.Output), expected);
-    EXPECT_TRUE(std::filesystem::is_empty(dir.Path));
-  }
-}
-
-TEST(Executable, AWorldSizeTooLargeForMemoryFailsCleanly) {
-  testutil::TempDir dir;
-  // -64 is 4294967232: its segment rows would hold more bytes than a 32-bit count.
-  auto result = testutil::RunTool({"objects.con", "meshes", "-64"}, dir.Path);
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(Lines(result.Output).back(), "Range check error");
-  // 2^20 cells a side needs 128 GiB.
-  result = testutil::RunTool({"objects.con", "meshes", "1048576"}, dir.Path);
-  EXPECT_EQ(result.Status, 1);
-  EXPECT_EQ(Lines(result.Output).back(), "Out of memory");
-  EXPECT_TRUE(std::filesystem::is_empty(dir.Path)) << "both fail before any file is made";
-}
-
+TEST(TextFileErrors, NameTheCommonFailuresAndNumberTheRest) {
+  const std::pair<int, std::string> cases[] = {
+#ifdef _WIN32
+      {ERROR_FILE_NOT_FOUND, "File not found"},
+      {ERROR_PATH_NOT_FOUND, "Invalid filename"},
+      {ERROR_TOO_MANY_OPEN_FILES, "Too many open files"},
+      {ERROR_ACCESS_DENIED, "File access denied"},
+      {ERROR_SHARING_VIOLATION, "File access denied"},
+      {ERROR_DISK_FULL, "Disk full"},
+      {ERROR_NOT_READY, "I/O error 21"},
+#else
+      {ENOENT, "File not found"},      {ENOTDIR, "Invalid filename"},
+      {EINVAL, "Invalid filename"},    {EMFILE, "Too many open files"},
+      {ENFILE, "Too many open files"}, {EACCES, "File access denied"},
+      {EISDIR, "File access denied"},  {EROFS, "File access denied"},
+      {ENOSPC, "Disk full"},           {EIO, "I/O error " + std::to_string(EIO)},
 #endif
+  };
+  for (const auto& [code, message] : cases)
+    EXPECT_EQ(TextFileErrorMessage(code), message) << code;
+}
 
 } // namespace

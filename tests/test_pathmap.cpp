@@ -1,137 +1,222 @@
-// The pathmap grid: sizing, cell addressing and errors.
-#include "common/UTypes.h"
+// The pathmap: cell addressing as the map file stores it, the writer and the reader, hole
+// filling, and the grid's failures.
+#include "segutils/MapFileReader.h"
 #include "segutils/SegUtils.h"
-
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
-using namespace quarnel;
+#include <random>
+#include <set>
 
-using testutil::MessageOf;
+using namespace quarnel;
+using namespace testutil;
 
 namespace {
 
-// The one non-zero byte of a map, as (segment i, segment j, byte, value).
-struct SetByte {
-  int32_t I, J;
-  int Byte;
-  uint8_t Value;
-  bool operator==(const SetByte&) const = default;
-};
-
-std::vector<SetByte> NonZeroBytes(const TPathmap& map) {
-  std::vector<SetByte> found;
-  for (int32_t i = 0; i < map.SegmentCount(); ++i)
-    for (int32_t j = 0; j < map.SegmentCount(); ++j)
-      for (int b = 0; b < 512; ++b)
-        if (map.SegmentByte(i, j, b) != 0)
-          found.push_back({i, j, b, map.SegmentByte(i, j, b)});
-  return found;
+std::string Int32(int32_t v) {
+  const auto u = static_cast<uint32_t>(v);
+  return {char(u), char(u >> 8), char(u >> 16), char(u >> 24)};
 }
 
-struct AddressCase {
-  uint32_t Row, Column;
-  SetByte Expected;
-};
-
-class CellAddress : public testing::TestWithParam<AddressCase> {};
-
-TEST_P(CellAddress, BlockingOneCellSetsExactlyItsBit) {
-  const auto& c = GetParam();
-  TPathmap map;
-  map.SetSize(128);
-  map.Block(c.Row, c.Column);
-  EXPECT_EQ(NonZeroBytes(map), std::vector<SetByte>{c.Expected});
-  EXPECT_TRUE(map.IsBlocked(c.Row, c.Column));
+std::string Header(int32_t levels) {
+  return Int32(levels) + Int32(levels) + Int32(6) + Int32(0) + Int32(0) + Int32(2) + Int32(0) +
+         Int32(-1);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Examples, CellAddress,
-    testing::Values(AddressCase{0, 0, {0, 0, 0, 1}}, AddressCase{0, 7, {0, 0, 0, 128}},
-                    AddressCase{0, 8, {0, 0, 1, 1}}, AddressCase{1, 0, {0, 0, 8, 1}},
-                    AddressCase{63, 63, {0, 0, 511, 128}}, AddressCase{0, 64, {0, 1, 0, 1}},
-                    AddressCase{64, 0, {1, 0, 0, 1}}, AddressCase{5, 9, {0, 0, 41, 2}},
-                    AddressCase{70, 3, {1, 0, 48, 8}}, AddressCase{127, 127, {1, 1, 511, 128}}));
-
-TEST(Pathmap, BlockedCellIsNotMirroredAcrossTheDiagonal) {
-  TPathmap map;
-  map.SetSize(64);
-  map.Block(5, 9);
-  EXPECT_TRUE(map.IsBlocked(5, 9));
-  EXPECT_FALSE(map.IsBlocked(9, 5));
+// 512 segment bytes, all zero but the given ones.
+std::string Cells(std::vector<std::pair<size_t, char>> bytes, char fill = 0) {
+  std::string cells(512, fill);
+  for (auto [at, value] : bytes)
+    cells[at] = value;
+  return cells;
 }
 
-TEST(Pathmap, CellsOutsideTheGridCountAsBlockedAndCannotBeBlocked) {
-  TPathmap map;
-  map.SetSize(64);
-  const uint32_t minusOne = static_cast<uint32_t>(-1);
-  for (auto [r, c] : std::vector<std::pair<uint32_t, uint32_t>>{
-           {64, 0}, {0, 64}, {minusOne, 0}, {0, minusOne}, {0x80000000u, 3}}) {
-    EXPECT_TRUE(map.IsBlocked(r, c));
-    map.Block(r, c);
+TEST(MapFile, HoldsEachBlockedCellInItsBitOfItsSegmentRecord) {
+  struct Case {
+    uint32_t Size;
+    std::set<std::pair<uint32_t, uint32_t>> Blocked; // all cells when it holds (-1, -1)
+    std::string Bytes;
+  };
+  std::set<std::pair<uint32_t, uint32_t>> allButOne;
+  for (uint32_t r = 0; r < 64; ++r)
+    for (uint32_t c = 0; c < 64; ++c)
+      if (r != 63 || c != 56)
+        allButOne.insert({r, c});
+  const Case cases[] = {
+      {64, {}, Header(0) + Int32(0)},
+      {64, {{0, 0}}, Header(0) + Int32(-1) + Cells({{0, 1}})},
+      {64,
+       {{0, 7}, {0, 8}, {1, 0}, {5, 9}, {63, 63}},
+       Header(0) + Int32(-1) + Cells({{0, char(128)}, {1, 1}, {8, 1}, {41, 2}, {511, char(128)}})},
+      {64, allButOne, Header(0) + Int32(-1) + Cells({{511, char(0xFE)}}, char(0xFF))},
+      {128, {{70, 3}}, Header(1) + Int32(0) + Int32(0) + Int32(-1) + Cells({{48, 8}}) + Int32(0)},
+      {128, {{0, 64}}, Header(1) + Int32(0) + Int32(-1) + Cells({{0, 1}}) + Int32(0) + Int32(0)},
+      {4096, {}, Header(6) + std::string(4 * 64 * 64, '\0')},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    TPathmap map;
+    map.SetSize(c.Size);
+    for (auto [r, col] : c.Blocked)
+      map.Block(r, col);
+    map.SaveToFile((dir / "map.raw").string());
+    EXPECT_TRUE(ReadFile(dir / "map.raw") == c.Bytes) << c.Size << ", " << c.Blocked.size();
+    TPathmap loaded;
+    LoadMapFile((dir / "map.raw").string(), loaded);
+    EXPECT_TRUE(SameCells(map, loaded));
   }
-  EXPECT_TRUE(NonZeroBytes(map).empty());
-  EXPECT_FALSE(map.IsBlocked(63, 63));
+  TPathmap full;
+  full.SetSize(64);
+  for (uint32_t r = 0; r < 64; ++r)
+    for (uint32_t c = 0; c < 64; ++c)
+      full.Block(r, c);
+  full.SaveToFile((dir / "map.raw").string());
+  EXPECT_EQ(ReadFile(dir / "map.raw"), Header(0) + Int32(1));
 }
 
-TEST(Pathmap, AnUnsizedMapRefusesCellOperations) {
+TEST(MapFile, RandomMapsRoundTripThroughTheReaderToTheSameCellsAndBytes) {
+  std::mt19937_64 rng(5);
+  TempDir dir;
+  for (auto [size, share] : {std::pair{64u, 0.001}, {128u, 0.5}, {192u, 0.3}, {320u, 0.02}}) {
+    std::bernoulli_distribution blocked(share), uniform(0.4), full(0.5);
+    TPathmap map;
+    map.SetSize(size);
+    std::set<std::pair<uint32_t, uint32_t>> cells;
+    for (uint32_t r = 0; r < size; ++r)
+      for (uint32_t c = 0; c < size; ++c)
+        if (blocked(rng))
+          map.Block(r, c), cells.insert({r, c});
+    for (int32_t j = 0; j < map.SegmentCount(); ++j) // some segments of the first row uniform
+      if (uniform(rng)) {
+        const uint64_t word = full(rng) ? ~uint64_t{0} : 0;
+        for (uint32_t k = 0; k < 64; ++k)
+          map.Row(k)[j] = word;
+      }
+    for (uint32_t r = 64; r < size; ++r) // the rows left as blocked one by one
+      for (uint32_t c = 0; c < size; ++c)
+        ASSERT_EQ(map.IsBlocked(r, c), cells.count({r, c}) == 1) << r << ", " << c;
+    map.SaveToFile((dir / "a.raw").string());
+    TPathmap loaded;
+    loaded.SetSize(64);
+    loaded.Block(1, 1);
+    LoadMapFile((dir / "a.raw").string(), loaded);
+    EXPECT_TRUE(SameCells(map, loaded));
+    loaded.SaveToFile((dir / "b.raw").string());
+    EXPECT_TRUE(ReadFile(dir / "a.raw") == ReadFile(dir / "b.raw"));
+  }
+}
+
+TEST(MapFile, TheReaderNamesEachDefectWithItsByteOffsetAndLeavesTheMapAlone) {
+  // A 128 map: free at 32; mixed at 36 (cells 40..551, only (0, 64)); blocked at 552; mixed
+  // at 556 (cells 560..1071, all but (127, 127)). 1072 bytes.
+  const std::string valid = Header(1) + Int32(0) + Int32(-1) + Cells({{0, 1}}) + Int32(1) +
+                            Int32(-1) + Cells({{511, 0x7F}}, char(0xFF));
+  auto set = [&](size_t at, char v) { return valid.substr(0, at) + v + valid.substr(at + 1); };
+  const std::pair<std::string, std::string> cases[] = {
+      {"", "byte 0: the file ends inside the 32-byte header"},
+      {valid.substr(0, 31), "byte 31: the file ends inside the 32-byte header"},
+      {set(8, 7), "byte 8: header field is 7, expected 6"},
+      {set(15, 1), "byte 12: header field is 16777216, expected 0"},
+      {set(20, 3), "byte 20: header field is 3, expected 2"},
+      {set(31, 0x7F), "byte 28: header field is 2147483647, expected -1"},
+      {set(0, 2), "byte 0: level count 2 does not match the 1 of a 128 by 128 map"},
+      {set(4, 0), "byte 4: level count 0 does not match the 1 of a 128 by 128 map"},
+      {set(32, 2), "byte 32: segment record 0 has the code 2; expected 0, 1 or -1"},
+      {set(555, 1), "byte 552: segment record 2 has the code 16777217; expected 0, 1 or -1"},
+      {valid.substr(0, 1071),
+       "byte 1071: the file ends inside the 512 cell bytes of segment record 3 (from byte 560)"},
+      {valid.substr(0, 554),
+       "byte 554: the file ends inside the code of segment record 2 (from byte 552)"},
+      {valid + Int32(0), "byte 1072: 5 segment records do not make a square map; the first 4 "
+                         "(a 128 by 128 map) end here"},
+      {valid.substr(0, 556), "byte 36: 3 segment records do not make a square map; the first 1 "
+                             "(a 64 by 64 map) end here"},
+      {valid.substr(0, 32), "byte 32: no segment records follow the header"},
+      {set(40, 0), "byte 40: segment record 1 is marked mixed but its cells are all free"},
+      {set(1071, char(0xFF)),
+       "byte 560: segment record 3 is marked mixed but its cells are all blocked"},
+      {valid.substr(0, 36), "byte 0: level count 1 does not match the 0 of a 64 by 64 map"},
+  };
+  TempDir dir;
+  const std::string name = (dir / "map.raw").string();
+  for (const auto& [bytes, message] : cases) {
+    WriteFile(name, bytes);
+    TPathmap map;
+    map.SetSize(64);
+    map.Block(3, 4);
+    EXPECT_EQ(MessageOf([&] { LoadMapFile(name, map); }), name + ": " + message);
+    EXPECT_TRUE(map.Size() == 64 && map.IsBlocked(3, 4) && !map.IsBlocked(4, 3));
+  }
+  WriteFile(name, valid);
   TPathmap map;
-  map.SetSize(0);
-  EXPECT_EQ(map.Size(), 0u);
+  LoadMapFile(name, map);
+  for (uint32_t r = 0; r < 128; ++r)
+    for (uint32_t c = 0; c < 128; ++c)
+      ASSERT_EQ(map.IsBlocked(r, c), (r == 0 && c == 64) || (r >= 64 && !(r == 127 && c == 127)))
+          << r << ", " << c;
+  EXPECT_EQ(MessageOf([&] { LoadMapFile(dir.Path.string(), map); }),
+            "Error opening file: " + dir.Path.string());
+}
+
+TEST(Pathmap, FailsAndKeepsItsStateAsEachOperationRequires) {
+  TempDir dir;
+  const std::string name = (dir / "map.raw").string();
+  TPathmap map;
   EXPECT_EQ(MessageOf([&] { map.Block(0, 0); }), "Pathmap not initialised");
   EXPECT_EQ(MessageOf([&] { map.IsBlocked(0, 0); }), "Pathmap not initialised");
-  map.Clear(); // does nothing and raises nothing
   EXPECT_EQ(MessageOf([&] { FillHoles(map); }), "Pathmap not initialised");
-}
-
-TEST(Pathmap, SizeThatIsNoMultipleOf64IsRefusedAndTheMapKept) {
-  TPathmap map;
-  map.SetSize(128);
-  map.Block(3, 4);
-  EXPECT_EQ(MessageOf([&] { map.SetSize(100); }), "Invalid pathmap size: 100");
-  EXPECT_EQ(MessageOf([&] { map.SetSize(static_cast<uint32_t>(-1)); }),
-            "Invalid pathmap size: 4294967295");
-  EXPECT_EQ(map.Size(), 128u);
-  EXPECT_EQ(map.SegmentCount(), 2);
-  EXPECT_TRUE(map.IsBlocked(3, 4));
-}
-
-TEST(Pathmap, ClearFreesEveryCellAndKeepsTheDimensions) {
-  TPathmap map;
-  map.SetSize(192);
-  map.Block(0, 0);
-  map.Block(191, 191);
-  map.Block(100, 64);
-  map.Clear();
-  EXPECT_EQ(map.Size(), 192u);
-  EXPECT_EQ(map.SegmentCount(), 3);
-  EXPECT_TRUE(NonZeroBytes(map).empty());
-}
-
-TEST(Pathmap, ResizingDiscardsEveryBlock) {
-  TPathmap map;
-  map.SetSize(64);
-  map.Block(1, 1);
-  map.SetSize(128);
-  EXPECT_EQ(map.SegmentCount(), 2);
-  EXPECT_TRUE(NonZeroBytes(map).empty());
-}
-
-TEST(Pathmap, SizesBeyondMemoryFailWithTheRunTimeMessages) {
-  TPathmap map;
+  WriteFile(name, "kept");
+  EXPECT_EQ(MessageOf([&] { map.SaveToFile(name); }), "Pathmap not initialised");
+  EXPECT_EQ(ReadFile(name), "kept");
   EXPECT_EQ(MessageOf([&] { map.SetSize(4294967232u); }), "Range check error");
-  EXPECT_EQ(map.Size(), 0u);
   EXPECT_EQ(MessageOf([&] { map.SetSize(4194304u * 64u - 64u); }), "Out of memory");
   EXPECT_EQ(map.Size(), 0u);
+  map.SetSize(128);
+  map.Block(5, 9);
+  EXPECT_EQ(MessageOf([&] { map.SetSize(100); }), "Invalid pathmap size: 100");
+  EXPECT_EQ(MessageOf([&] { map.SetSize(4294967295u); }), "Invalid pathmap size: 4294967295");
+  EXPECT_TRUE(map.Size() == 128 && map.SegmentCount() == 2 && map.IsBlocked(5, 9));
+  for (uint32_t outside : {128u, 4294967295u}) {
+    map.Block(outside, 0);
+    map.Block(0, outside);
+    EXPECT_TRUE(map.IsBlocked(outside, 0) && map.IsBlocked(0, outside));
+  }
+  EXPECT_EQ(MessageOf([&] { map.SaveToFile(dir.Path.string()); }),
+            "Error opening file: " + dir.Path.string());
+  map.SaveToFile(name); // replaces the file
+  EXPECT_EQ(ReadFile(name).size(), 32u + 4 * 4 + 512);
+  map.Clear();
+  EXPECT_TRUE(map.Size() == 128 && !map.IsBlocked(5, 9));
+  map.Block(1, 1);
+  map.SetSize(64);
+  EXPECT_FALSE(map.IsBlocked(1, 1));
+  const std::pair<uint32_t, int32_t> levels[] = {
+      {64, 0},   {128, 1},   {192, 1},   {1024, 4},  {2048, 5},       {4096, 6},
+      {8192, 7}, {16384, 8}, {32704, 8}, {32768, 0}, {4294967232u, 0}};
+  for (auto [size, count] : levels)
+    EXPECT_EQ(TPathmap::LevelCount(size), count) << size;
 }
 
-TEST(LevelCount, FollowsTheLargestPowerOfTwoOfTheSegmentCount) {
-  const std::vector<std::pair<uint32_t, int32_t>> table = {
-      {0, 0},    {64, 0},   {128, 1},   {192, 1},   {1024, 4},  {2048, 5},
-      {4096, 6}, {8192, 7}, {16384, 8}, {32704, 8}, {32768, 0}, {4294967232u, 0}};
-  for (auto [size, levels] : table)
-    EXPECT_EQ(TPathmap::LevelCount(size), levels) << "size " << size;
+
+TEST(FillHoles, BlocksExactlyTheFreeCellsEnclosedOnFourEdgesAsThePlainScanDoes) {
+  std::mt19937_64 rng(3);
+  for (uint32_t size : {64u, 128u, 192u, 320u})
+    for (double density : {0.3, 0.6, 0.75, 0.9}) {
+      std::bernoulli_distribution blocked(density);
+      TPathmap fast, plain;
+      fast.SetSize(size);
+      plain.SetSize(size);
+      for (uint32_t r = 0; r < size; ++r)
+        for (uint32_t c = 0; c < size; ++c)
+          if (blocked(rng) || (size == 320 && (r + c) % 2 == 0)) // and a checkerboard
+            fast.Block(r, c), plain.Block(r, c);
+      FillHoles(fast);
+      FillHolesPerCell(plain);
+      ASSERT_TRUE(SameCells(fast, plain)) << size << ", " << density;
+      FillHoles(plain);
+      ASSERT_TRUE(SameCells(fast, plain)) << "a second pass blocks nothing more";
+    }
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-// Writes the sample world (StaticObjects.con and StandardMesh/) into the folder given.
+// Writes the sample world's standard meshes into <folder>/StandardMesh.
 #include "support/SampleWorld.h"
 
 #include <iostream>
@@ -8,6 +8,6 @@ int main(int argc, char** argv) {
     std::cerr << "usage: make_sample_world <folder>\n";
     return 2;
   }
-  sampleworld::WriteSampleWorld(argv[1]);
+  sampleworld::WriteSampleMeshes(argv[1]);
   return 0;
 }

@@ -3,9 +3,11 @@
 
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
+#include "inspect/WhyReport.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
 
+#include <map>
 #include <memory>
 #include <new>
 
@@ -21,6 +23,8 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]] [--view OUT.html]\n"
       "  quarnel-inspect --view OUT.html INFANTRY.raw TANK.raw CAR.raw\n"
       "                  [--objects OBJECTFILE --meshes MESHDIR]\n"
+      "  quarnel-inspect --why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
+      "                  --size WORLDSIZE [--json] [MAP.raw...]\n"
       "  quarnel-inspect --help\n"
       "\n"
       "Reads map files written by quarnel and checks that each is sound; a defect is\n"
@@ -37,6 +41,14 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "                 cells and list the first 10 as (row, column); with --png, draw\n"
       "                 them over a grey picture of A: red where only A is blocked, blue\n"
       "                 where only B is blocked, purple where one pixel holds both.\n"
+      "  --why          tell for infantry, tanks and cars whether the cell at row ROW\n"
+      "                 (world Z) and column COL (world X) is blocked in the maps that\n"
+      "                 quarnel writes for OBJECTFILE, MESHDIR and WORLDSIZE, and why:\n"
+      "                 each object whose tree footprint or outline covers it (number,\n"
+      "                 name, line, placement, mesh file, face and edge), or hole\n"
+      "                 filling; for a free cell, the objects that block a cell within\n"
+      "                 two cells. The maps named (by their file names) are checked at\n"
+      "                 the cell; --json prints the answer as one JSON document.\n"
       "\n"
       "Options:\n"
       "  --png OUT.png  write a picture, one pixel per cell, row 0 (world Z = 0) at the\n"
@@ -49,9 +61,9 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "                 three classes in the colours of --overlay, or with --diff the\n"
       "                 differences; zoom, pan and read the state of any cell.\n"
       "  --objects OBJECTFILE, --meshes MESHDIR\n"
-      "                 with --view: the object file and mesh folder the maps were\n"
-      "                 built from; the page then shows the objects near a cell and,\n"
-      "                 on a click, what blocks it.\n"
+      "                 the object file and mesh folder the maps were built from;\n"
+      "                 with --view the page then shows the objects near a cell and,\n"
+      "                 on a click, what blocks it, as --why tells.\n"
       "  --help         print this text.\n";
   if (!pngAvailable)
     text += "\nThis build has no PNG support: --png is not available.\n";
@@ -59,13 +71,13 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
     text += "\nThis build has no zlib: --view is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
-          "finds the maps different, 2 on an error.\n";
+          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
   return text;
 }
 
 namespace {
 
-enum class TMode { Stats, Overlay, Diff, View };
+enum class TMode { Stats, Overlay, Diff, View, Why };
 
 struct TInspectOptions {
   bool Help = false;
@@ -75,7 +87,10 @@ struct TInspectOptions {
   uint32_t Scale = 1;
   bool ScaleGiven = false;
   std::string View; // empty: no page
-  std::string Objects, Meshes;
+  bool WhyGiven = false;
+  TWhyRequest Why;
+  // --objects, --meshes, --size -> its value; with --view only --objects and --meshes.
+  std::map<std::string, std::string> WhyInputs;
 };
 
 // A mistake on the command line: reported with a pointer to the usage text.
@@ -124,6 +139,18 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
         throw TUsageError("give --overlay or --diff once, not both or twice");
       modeGiven = true;
       options.Mode = arg == "--overlay" ? TMode::Overlay : TMode::Diff;
+    } else if (arg == "--why") {
+      if (options.WhyGiven)
+        throw TUsageError("--why is given twice");
+      options.WhyGiven = true;
+      const std::string& cell = value();
+      if (!ParseWhyCell(cell, options.Why.Row, options.Why.Column))
+        throw TUsageError("--why needs a cell as ROW,COL, not '" + cell + "'");
+    } else if (arg == "--objects" || arg == "--meshes" || arg == "--size") {
+      if (!options.WhyInputs.emplace(arg, value()).second)
+        throw TUsageError(arg + " is given twice");
+    } else if (arg == "--json") {
+      options.Why.Json = true;
     } else if (arg == "--png") {
       if (!options.Png.empty())
         throw TUsageError("--png is given twice");
@@ -135,22 +162,30 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
         throw TUsageError("--scale is given twice");
       options.Scale = ParseScale(value());
       options.ScaleGiven = true;
-    } else if (arg == "--view" || arg == "--objects" || arg == "--meshes") {
-      std::string& target = arg == "--view"      ? options.View
-                            : arg == "--objects" ? options.Objects
-                                                 : options.Meshes;
-      if (!target.empty())
-        throw TUsageError(arg + " is given twice");
-      target = value();
-      if (target.empty())
-        throw TUsageError(arg + " needs a file name");
+    } else if (arg == "--view") {
+      if (!options.View.empty())
+        throw TUsageError("--view is given twice");
+      options.View = value();
+      if (options.View.empty())
+        throw TUsageError("--view needs a file name");
     } else {
       throw TUsageError("unknown option " + arg);
     }
   }
-  if (!options.View.empty() && options.Mode == TMode::Stats)
-    options.Mode = TMode::View;
-
+  if (!options.View.empty()) {
+    if (options.WhyGiven)
+      throw TUsageError("--view goes without --why");
+    if (options.Mode == TMode::Stats)
+      options.Mode = TMode::View;
+  }
+  if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven &&
+      options.Mode != TMode::View)
+    throw TUsageError("--objects, --meshes, --size and --json go with --why");
+  if (options.WhyGiven) {
+    if (modeGiven)
+      throw TUsageError("--why goes without --overlay and --diff");
+    options.Mode = TMode::Why;
+  }
   const size_t count = options.Maps.size();
   switch (options.Mode) {
   case TMode::Stats:
@@ -178,14 +213,35 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
                         std::to_string(count));
     if (!options.Png.empty())
       throw TUsageError("--view writes a page, not a picture: use --overlay for --png");
+    if (options.WhyInputs.count("--size") != 0 || options.Why.Json)
+      throw TUsageError("--size and --json go with --why");
+    if (options.WhyInputs.size() == 1)
+      throw TUsageError("--objects and --meshes go together");
     break;
+  case TMode::Why: {
+    if (options.WhyInputs.size() != 3)
+      throw TUsageError("--why needs --objects, --meshes and --size");
+    options.Why.ObjectFile = options.WhyInputs["--objects"];
+    options.Why.MeshDir = options.WhyInputs["--meshes"];
+    const std::string& size = options.WhyInputs["--size"];
+    if (!ParseWhySize(size, options.Why.WorldSize))
+      throw TUsageError("--size needs a decimal world size, not '" + size + "'");
+    if (!options.Png.empty())
+      throw TUsageError("--why draws no picture: --png does not go with it");
+    for (const std::string& map : options.Maps) {
+      MapClass mapClass;
+      if (!MapClassOfFile(map, mapClass))
+        throw TUsageError("--why recognises a map by its file name, " +
+                          std::string(MapFileNameOf(MapClass::Infantry)) + ", " +
+                          MapFileNameOf(MapClass::Tank) + " or " + MapFileNameOf(MapClass::Car) +
+                          ", not '" + map + "'");
+    }
+    options.Why.Maps = options.Maps;
+    break;
+  }
   }
   if (!options.View.empty() && options.Mode == TMode::Overlay)
     throw TUsageError("--view draws the three maps itself: leave out --overlay");
-  if (options.Objects.empty() != options.Meshes.empty())
-    throw TUsageError("--objects and --meshes go together");
-  if (!options.Objects.empty() && options.Mode != TMode::View)
-    throw TUsageError("--objects and --meshes apply to --view of three maps");
   if (options.ScaleGiven && options.Png.empty())
     throw TUsageError("--scale applies to the picture: give --png too");
   if (!options.Png.empty() && !pngAvailable)
@@ -245,8 +301,12 @@ int RunOverlay(const TInspectOptions& options, std::ostream& out, const TImageWr
 }
 
 void WriteView(const TInspectOptions& options, std::ostream& out, const TViewWriter& writeView) {
-  writeView(
-      {options.View, options.Mode == TMode::Diff, options.Maps, options.Objects, options.Meshes});
+  const auto input = [&](const std::string& option) {
+    const auto given = options.WhyInputs.find(option);
+    return given == options.WhyInputs.end() ? std::string() : given->second;
+  };
+  writeView({options.View, options.Mode == TMode::Diff, options.Maps, input("--objects"),
+             input("--meshes")});
   out << "View: " << options.View << "\n";
 }
 
@@ -313,6 +373,8 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     case TMode::View:
       WriteView(options, out, writeView);
       return kInspectOk;
+    case TMode::Why:
+      return RunWhy(options.Why, out) ? kInspectOk : kInspectMapsDiffer;
     }
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"

@@ -4,7 +4,7 @@
 
 #include "common/FileReads.h"
 #include "common/UTypes.h"
-#include "mesh/MeshDirectory.h"
+#include "driver/CommandLine.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
@@ -121,14 +121,16 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
 // its first vertex and first face (then the totals), vertices as x y z floats, faces as
 // three vertex indices.
 std::string WorldEntry(const TViewRequest& request, uint32_t size) {
-  std::string meshDir = request.MeshDir;
-  if (meshDir.empty() || (meshDir.back() != '/' && meshDir.back() != '\\'))
-    meshDir += '/';
+  const std::string meshDir = MeshDirectoryOf(request.MeshDir);
   TStaticObjectLL objects;
-  LoadWorldObjects(request.ObjectFile, meshDir, objects);
-  TMeshDirectory directory;
+  objects.LoadFromFile(request.ObjectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  std::vector<std::string> names; // as the object file writes them, before their aliases
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+    names.push_back(MeshNodeOf(n).Name);
+  LoadWorldMeshes(meshDir, objects);
   std::map<const TCollisionMesh*, int32_t> meshNumbers;
   std::string table, matrices, parts, vertices, faces, paths;
+  auto name = names.begin();
   for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
     const TStaticObjectMeshNode& node = MeshNodeOf(n);
     int32_t mesh = -1;
@@ -136,8 +138,7 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
       auto [at, added] = meshNumbers.emplace(node.Mesh.get(), meshNumbers.size());
       mesh = at->second;
       if (added) {
-        paths += (paths.empty() ? "" : ",") +
-                 Quoted(directory.ResolveFileName(meshDir + node.Name + ".sm"));
+        paths += (paths.empty() ? "" : ",") + Quoted(node.Mesh->FileName);
         Append(parts, static_cast<int32_t>(vertices.size() / 12));
         Append(parts, static_cast<int32_t>(faces.size() / 12));
         for (const TVector4& v : node.Vertices())
@@ -157,7 +158,7 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
     const auto triple = [](const TVector3& v) {
       return Number(v.X) + ' ' + Number(v.Y) + ' ' + Number(v.Z) + '\t';
     };
-    table += node.Name + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
+    table += *name++ + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
              triple(node.Rotation) + triple(node.Scale) + std::to_string(mesh) +
              (tree ? "\t1\t" : "\t0\t");
     const TBox box = BoxOf(node, tree, size);

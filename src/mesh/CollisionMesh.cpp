@@ -56,7 +56,7 @@ public:
   TMeshReader(std::span<const uint8_t> bytes, const std::string& fileName)
       : Bytes(bytes.data()), Size(static_cast<int64_t>(bytes.size())), FileName(fileName) {}
 
-  std::shared_ptr<const TCollisionMesh> Read() {
+  std::shared_ptr<TCollisionMesh> Read() {
     Need(0, 4);
     const int32_t headerType = Int32At(Bytes);
     if (headerType != 9 && headerType != 10)
@@ -128,7 +128,7 @@ private:
       throw Exception(kRangeCheckError);
   }
 
-  std::shared_ptr<const TCollisionMesh> ReadKeptBlock(int64_t start) const {
+  std::shared_ptr<TCollisionMesh> ReadKeptBlock(int64_t start) const {
     Need(start, kVerticesAt);
     const int64_t v = Int32At(Bytes + start + kVertexCountAt);
     CheckArraySize(v, sizeof(TVector4));
@@ -176,8 +176,8 @@ private:
 
 } // namespace
 
-std::shared_ptr<const TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
-                                                         const std::string& fileName) {
+std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
+                                                   const std::string& fileName) {
   return TMeshReader(bytes, fileName).Read();
 }
 
@@ -195,7 +195,10 @@ void TMeshCache::LoadCollisionMesh(const std::string& fileName, TStaticObjectMes
       throw Exception("Error opening file: " + fileName); // the name as the caller gave it
     if (!ReadToEnd(file, Buffer))
       RaiseReadError();
-    loaded = Loaded.emplace(path, ParseCollisionMesh(Buffer, fileName)).first;
+    std::shared_ptr<TCollisionMesh> mesh = ParseCollisionMesh(Buffer, fileName);
+    if (mesh)
+      mesh->FileName = path;
+    loaded = Loaded.emplace(path, std::move(mesh)).first;
   }
   node.Mesh = loaded->second;
   node.HasMesh = node.Mesh != nullptr;

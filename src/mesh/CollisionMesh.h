@@ -19,6 +19,7 @@ namespace quarnel {
 struct TCollisionMesh {
   std::vector<TVector4> Vertices;
   std::vector<TFace> Faces;
+  std::string FileName = {}; // the file it was read from, as TMeshCache found it; else empty
 };
 
 // A static object with its collision mesh. Objects that use the same mesh file may share
@@ -45,11 +46,12 @@ void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node)
 
 // Reads the kept mesh block of a whole standard mesh file held in memory. Returns null
 // when the file holds no mesh block (a mesh count of 0); fileName is only used in messages.
-std::shared_ptr<const TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
-                                                         const std::string& fileName);
+std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
+                                                   const std::string& fileName);
 
 // Loads collision meshes for a whole run: file names are resolved through one
-// TMeshDirectory, and each distinct file is read once and shared.
+// TMeshDirectory, and each distinct file is read once and shared, with the name it was found
+// under as its FileName.
 class TMeshCache {
 public:
   void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node);

@@ -10,15 +10,19 @@ void ApplyNameAliases(TStaticObjectNode& node) {
     node.Name = "MedicLocker_m1";
 }
 
-void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
-                      TStaticObjectLL& objects) {
-  objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>);
+void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {
   TMeshCache meshes;
   for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
     auto& node = static_cast<TStaticObjectMeshNode&>(*n);
     ApplyNameAliases(node);
     meshes.LoadCollisionMesh(meshDir + node.Name + ".sm", node);
   }
+}
+
+void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
+                      TStaticObjectLL& objects) {
+  objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  LoadWorldMeshes(meshDir, objects);
 }
 
 } // namespace quarnel

@@ -13,10 +13,14 @@ namespace quarnel {
 // "MedicLocker_m1".
 void ApplyNameAliases(TStaticObjectNode& node);
 
+// Gives every object of a list loaded with TStaticObjectMeshNode nodes, after its name
+// aliases, the collision mesh of meshDir + Name + ".sm" (meshDir ends in a path delimiter; a
+// missing file leaves the object without a mesh). Raises with the messages of the mesh reader.
+void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects);
+
 // Loads objectFile into objects, one TStaticObjectMeshNode per "object.create", and gives
-// every object, after its name aliases, the collision mesh of meshDir + Name + ".sm" (meshDir
-// ends in a path delimiter; a missing file leaves the object without a mesh). Raises with the
-// messages of the object list and of the mesh reader.
+// every object its mesh (LoadWorldMeshes). Raises with the messages of the object list and of
+// the mesh reader.
 void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
                       TStaticObjectLL& objects);
 

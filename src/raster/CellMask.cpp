@@ -40,8 +40,8 @@ void MarkTreeCentre(TCellMask& mask, double x, double z) {
 
 namespace {
 
-// Rows grow northwards and columns eastwards; in a word, column 64j + t is bit t, so a left
-// shift moves every cell to a higher column. FromWest(x, j, s) is word j of row x with every
+// Column 64j + t is bit t of word j, so a left shift moves every cell east (to a higher
+// column). FromWest(x, j, s) is word j of row x with every
 // cell replaced by the cell s columns west of it (lower columns), its top bits carried in from
 // word j - 1; FromEast likewise from s columns east, carried in from word j + 1.
 // 0 < s < 64, and j has a neighbour on either side.
@@ -71,10 +71,10 @@ void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
     std::fill(widened.begin(), widened.end(), 0);
     for (int e = 0; e <= reach; ++e) {
       if (e > 0) {
-        const uint64_t* below = mask.Row(int64_t{r} - e);
-        const uint64_t* above = mask.Row(int64_t{r} + e);
+        const uint64_t* south = mask.Row(int64_t{r} - e);
+        const uint64_t* north = mask.Row(int64_t{r} + e);
         for (size_t j = 0; j < width; ++j)
-          rows[j] |= below[j] | above[j];
+          rows[j] |= south[j] | north[j];
       }
       const int half = shape.HalfWidth[reach + e];
       if (e < reach && shape.HalfWidth[reach + e + 1] == half)

@@ -137,27 +137,36 @@ TPathmap& MapOf(void* context) {
   return **static_cast<TPathmap**>(context);
 }
 
-// The cells along one axis of an infantry tree: i - 1 and i, i alone, or i and i + 1.
-void InfantryRange(int64_t i, double fraction, int64_t& first, int64_t& last) {
-  first = fraction <= 0.25 ? i - 1 : i;
-  last = fraction >= 0.75 ? i + 1 : i;
-}
-
 } // namespace
 
 bool IsTreeMesh(std::string_view name) {
   return TreeMeshNames().count(LowerAscii(name)) != 0;
 }
 
-void StampTreeInfantry(TPathmap& map, double x, double z) {
+TCellBlock InfantryTreeCells(double x, double z) {
   const int64_t r0 = TruncCell(z);
   const int64_t c0 = TruncCell(x);
-  int64_t rowFirst = 0, rowLast = 0, columnFirst = 0, columnLast = 0;
-  InfantryRange(r0, z - static_cast<double>(r0), rowFirst, rowLast);
-  InfantryRange(c0, x - static_cast<double>(c0), columnFirst, columnLast);
+  const double fz = z - static_cast<double>(r0);
+  const double fx = x - static_cast<double>(c0);
+  return {fz <= 0.25 ? r0 - 1 : r0, fz >= 0.75 ? r0 + 1 : r0, fx <= 0.25 ? c0 - 1 : c0,
+          fx >= 0.75 ? c0 + 1 : c0};
+}
+
+bool TreeCovers(MapClass mapClass, double x, double z, int64_t row, int64_t column) {
+  if (mapClass == MapClass::Infantry) {
+    const TCellBlock cells = InfantryTreeCells(x, z);
+    return row >= cells.RowFirst && row <= cells.RowLast && column >= cells.ColumnFirst &&
+           column <= cells.ColumnLast;
+  }
+  const int64_t r0 = TruncCell(z);
+  return ShapeCovers(ShapeOf(mapClass), row - r0, column - TruncCell(x));
+}
+
+void StampTreeInfantry(TPathmap& map, double x, double z) {
+  const TCellBlock cells = InfantryTreeCells(x, z);
   map.CheckInitialised();
-  for (int64_t r = rowFirst; r <= rowLast; ++r)
-    BlockSpan(map, r, columnFirst, columnLast);
+  for (int64_t r = cells.RowFirst; r <= cells.RowLast; ++r)
+    BlockSpan(map, r, cells.ColumnFirst, cells.ColumnLast);
 }
 
 void StampTreeTank(TPathmap& map, double x, double z) {

@@ -14,10 +14,25 @@ bool IsTreeMesh(std::string_view name);
 
 // The tree footprints around the cell of world position (x, z), truncated toward zero. A NaN
 // position raises "Invalid floating point operation"; an infinite one, or one of magnitude 2^62
-// or more, raises "Floating point overflow".
+// or more, raises "Floating point overflow". The infantry footprint blocks 1, 2 or 4 cells by
+// where the position lies in its cell; the tank and car footprints are their class's shape.
 void StampTreeInfantry(TPathmap& map, double x, double z);
+// The per-cell reference forms of the tank and car footprints: the run marks the tree's cell
+// (MarkTreeCentre) and widens it with the outlines instead.
 void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
+
+// The block of cells that the infantry tree at (x, z) blocks: along each axis the cell i of
+// the position and, by the position's fraction f within it, also i - 1 (f <= 0.25) or i + 1
+// (f >= 0.75). Raises as the footprints do.
+struct TCellBlock {
+  int64_t RowFirst = 0, RowLast = 0, ColumnFirst = 0, ColumnLast = 0;
+};
+TCellBlock InfantryTreeCells(double x, double z);
+
+// True when the tree footprint of mapClass at (x, z) covers the cell (row, column), whether
+// or not the cell lies in a grid. Raises as the footprints do.
+bool TreeCovers(MapClass mapClass, double x, double z, int64_t row, int64_t column);
 
 // Line brushes: context points at a TPathmap* variable; x is the column, y the row. Each blocks
 // its class's shape (Shapes.h) exactly as Block per cell would (cells outside the grid are

@@ -162,18 +162,23 @@ void FillHoles(TPathmap& map) {
   // Rows outside the grid count as blocked.
   const std::vector<uint64_t> outside(n, kAllBlocked);
 
-  // A cell is filled only when its later neighbours (right, down) are blocked already, so
-  // filling in place gives the same result as testing every cell against the map as it
-  // was: whole words can be tested at once.
+  // A cell is filled only when its later neighbours (east, north) are blocked already, so
+  // filling in place gives the same result as testing every cell against the map as it was:
+  // whole words can be tested at once.
+  //
+  // Column 64j + t is bit t of word j. Shifting a word left by one moves every cell one column
+  // east, so bit t of (w << 1) is the cell west of column 64j + t; the cell west of bit 0 is
+  // bit 63 of word j - 1, carried in. Likewise (w >> 1) brings the east neighbours, with bit 0
+  // of word j + 1 carried into bit 63. Beyond the first and last word the carry is 1: blocked.
   for (uint32_t r = 0; r < size; ++r) {
     uint64_t* cur = map.Row(r);
-    const uint64_t* up = r == 0 ? outside.data() : map.Row(r - 1);
-    const uint64_t* down = r == size - 1 ? outside.data() : map.Row(r + 1);
+    const uint64_t* south = r == 0 ? outside.data() : map.Row(r - 1);
+    const uint64_t* north = r == size - 1 ? outside.data() : map.Row(r + 1);
     for (size_t j = 0; j < n; ++j) {
       const uint64_t w = cur[j];
-      const uint64_t leftBlocked = (w << 1) | (j == 0 ? 1 : cur[j - 1] >> 63);
-      const uint64_t rightBlocked = (w >> 1) | ((j == n - 1 ? 1 : cur[j + 1] & 1) << 63);
-      cur[j] = w | (~w & leftBlocked & rightBlocked & up[j] & down[j]);
+      const uint64_t westBlocked = (w << 1) | (j == 0 ? 1 : cur[j - 1] >> 63);
+      const uint64_t eastBlocked = (w >> 1) | ((j == n - 1 ? 1 : cur[j + 1] & 1) << 63);
+      cur[j] = w | (~w & westBlocked & eastBlocked & south[j] & north[j]);
     }
   }
 }

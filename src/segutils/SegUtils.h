@@ -6,10 +6,13 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <utility>
 
 namespace quarnel {
 
-// Cells are addressed as (row, column): the row from world Z, the column from world X.
+// Cells are addressed as (row, column): the row from world Z, the column from world X. Rows
+// grow northwards and columns eastwards: row r + 1 is north of row r and column c + 1 east of
+// column c; pictures of maps put north up, so row 0 is their bottom pixel row.
 // A set bit is a blocked cell. The cells of one grid row are stored as SegmentCount 64-bit
 // words, word j holding columns 64j to 64j + 63 with column 64j + t in bit t; word j of
 // rows 64i to 64i + 63 is segment (i, j), whose 512 bytes are those words in
@@ -19,6 +22,14 @@ public:
   TPathmap() = default;
   TPathmap(const TPathmap&) = delete;
   TPathmap& operator=(const TPathmap&) = delete;
+  // A moved-from map is not initialised.
+  TPathmap(TPathmap&& other) noexcept { *this = std::move(other); }
+  TPathmap& operator=(TPathmap&& other) noexcept {
+    FSize = std::exchange(other.FSize, 0);
+    FSegmentCount = std::exchange(other.FSegmentCount, 0);
+    Words = std::move(other.Words);
+    return *this;
+  }
 
   uint32_t Size() const { return FSize; }
   int32_t SegmentCount() const { return FSegmentCount; }
@@ -58,7 +69,9 @@ private:
   TWords Words;
 };
 
-// Blocks every free cell whose four edge neighbours are blocked (outside counts as blocked).
+// Blocks every free cell whose four edge neighbours (west, east, south, north) are blocked, a
+// cell outside the grid counting as blocked: exactly the cells that were free and so enclosed
+// before the pass.
 void FillHoles(TPathmap& map);
 
 } // namespace quarnel

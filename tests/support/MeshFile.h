@@ -47,11 +47,6 @@ inline void PutInt32(std::string& out, int32_t value) {
     out.push_back(static_cast<char>((bits >> shift) & 0xFF));
 }
 
-inline void PutUInt16(std::string& out, uint16_t value) {
-  out.push_back(static_cast<char>(value & 0xFF));
-  out.push_back(static_cast<char>(value >> 8));
-}
-
 inline void PutSingle(std::string& out, float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);
@@ -61,13 +56,6 @@ inline void PutSingle(std::string& out, float value) {
 inline void PutFiller(std::string& out, size_t count, uint8_t seed) {
   for (size_t i = 0; i < count; ++i)
     out.push_back(static_cast<char>(0xA5 ^ (seed + i * 29)));
-}
-
-inline int32_t GetInt32(const std::string& bytes, size_t at) {
-  uint32_t bits = 0;
-  for (int i = 3; i >= 0; --i)
-    bits = bits << 8 | static_cast<uint8_t>(bytes[at + static_cast<size_t>(i)]);
-  return static_cast<int32_t>(bits);
 }
 
 inline void SetInt32(std::string& bytes, size_t at, int32_t value) {
@@ -90,12 +78,13 @@ inline std::string WriteBlock(const Block& block) {
   std::string body; // everything after the block size field
   PutFiller(body, 8, 1);
   PutInt32(body, block.VertexCount.value_or(static_cast<int32_t>(block.Vertices.size())));
-  uint16_t extra = 0x0101;
+  uint16_t extra = 0x0101; // the 16-bit value of each vertex record, then 2 filler bytes
   for (const Vertex& v : block.Vertices) {
     PutSingle(body, v.X);
     PutSingle(body, v.Y);
     PutSingle(body, v.Z);
-    PutUInt16(body, extra++);
+    body.push_back(static_cast<char>(extra & 0xFF));
+    body.push_back(static_cast<char>(extra++ >> 8));
     PutFiller(body, 2, 2);
   }
   PutInt32(body, block.EdgeCount.value_or(block.EdgeRecords));

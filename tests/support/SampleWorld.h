@@ -1,9 +1,9 @@
-// The sample world that ships with the project: an object file and its standard meshes.
+// The standard meshes of the sample world that ships with the project; its object file,
+// sample/StaticObjects.con, is text and edited as such.
 #pragma once
 
 #include "support/MeshFile.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -104,77 +104,11 @@ inline std::vector<SampleMesh> SampleMeshes() {
   return meshes;
 }
 
-inline std::string SampleObjects() {
-  std::string out;
-  auto line = [&](const std::string& text) { out += text + "\r\n"; };
-  char buffer[160];
-  auto object = [&](const char* name, double x, double y, double z, double r1 = 0, double r2 = 0,
-                    double r3 = 0, double s = 1) {
-    line(std::string("Object.create ") + name);
-    std::snprintf(buffer, sizeof buffer, "Object.absolutePosition %g/%g/%g", x, y, z);
-    line(buffer);
-    if (r1 != 0 || r2 != 0 || r3 != 0) {
-      std::snprintf(buffer, sizeof buffer, "Object.rotation %g/%g/%g", r1, r2, r3);
-      line(buffer);
-    }
-    if (s != 1) {
-      std::snprintf(buffer, sizeof buffer, "Object.geometry.scale %g/%g/%g", s, s, s);
-      line(buffer);
-    }
-    line("");
-  };
-  line("rem *** Sample world: a village, a walled compound and a wood ***");
-  line("");
-  line("rem --- village ---");
-  object("House_m1", 120.5, 20, 96.25);
-  object("House_m1", 150, 20, 110, 30);
-  object("House_m1", 95, 21, 140.5, 45);
-  object("House_m1", 140, 20, 160, 90, 0, 0, 1.5);
-  object("House_m1", 180.75, 19, 132, 135);
-  object("Barn_m1", 220, 18, 90, 15);
-  object("Barn_m1", 230, 18, 150, -60, 0, 0, 0.8);
-  object("Tower_m1", 60, 30, 60);
-  object("Tower_m1", 300, 25, 420, 10, 20, 0);
-  object("Tent_m1", 330, 10, 200, 0, 0, 0, 1.2);
-  object("Tent_m1", 345, 10, 212, 70);
-  object("Tent_m1", 332, 10, 228, 160, 0, 15);
-  line("rem --- walled compound, the east wall leaning ---");
-  object("Wall_m1", 400, 5, 300);
-  object("Wall_m1", 400, 5, 340);
-  object("Wall_m1", 385, 5, 320, 90);
-  object("Wall_m1", 415, 5, 320, 90, 0, 60);
-  object("bunker_m1", 400, 5, 320);
-  object("BUNKER_M1", 440, 5, 360, 45, 0, 0, 2);
-  object("AmmoBox", 396, 5, 312);
-  object("ammobox", 397.5, 5, 312, 90);
-  object("mediclocker", 404, 5, 328, 180);
-  line("rem --- objects at the edges of the world ---");
-  object("Wall_m1", 8, 3, 250, 90);
-  object("House_m1", 508, 4, 30, 20);
-  object("Wall_m1", 256, 3, 3);
-  line("rem --- objects without a collision mesh ---");
-  object("Billboard_m1", 200, 25, 200);
-  object("Crate_m1", 210, 25, 205, 10);
-  line("rem --- the wood ---");
-  const char* trees[] = {"eu_pine1_m1",       "EU_Pine3_m1",       "afri_tree2_m1", "eu_birtch1_m1",
-                         "pacific_palm_1_m1", "jungle_plant4b_m1", "eu_spruce2_m1", "palmshort_m1"};
-  for (int i = 0; i < 16; ++i) {
-    const double x = 40 + 23.37 * i - 7 * (i % 3);
-    const double z = 260 + 11.9 * ((i * 7) % 9) + 0.25 * (i % 4);
-    object(trees[i % 8], x, 12, z, i * 20.0);
-  }
-  object("eu_pine2_m1", 0.5, 10, 511.8);
-  return out;
-}
-
-// Writes StaticObjects.con and StandardMesh/ into dir.
-inline void WriteSampleWorld(const fs::path& dir) {
+// Writes the meshes into dir/StandardMesh.
+inline void WriteSampleMeshes(const fs::path& dir) {
   fs::create_directories(dir / "StandardMesh");
   for (const auto& mesh : SampleMeshes())
     meshfile::WriteTo(dir / "StandardMesh" / mesh.FileName, mesh.File);
-  const std::string objects = SampleObjects();
-  std::ofstream out(dir / "StaticObjects.con", std::ios::binary | std::ios::trunc);
-  out.write(objects.data(), static_cast<std::streamsize>(objects.size()));
 }
 
 } // namespace sampleworld

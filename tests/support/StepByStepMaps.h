@@ -2,7 +2,7 @@
 // that the whole run's faster passes must match byte for byte.
 #pragma once
 
-#include "mesh/CollisionMesh.h"
+#include "mesh/WorldObjects.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
 #include "readcon/ReadCon.h"
@@ -22,16 +22,11 @@ struct TStepPass {
 };
 
 // Writes the three maps as the passes draw them, one object at a time with its class's
-// tree footprint or brush, into outDir. Objects are taken without name aliases.
+// tree footprint or brush, into outDir.
 inline void WriteMaps(const fs::path& objectFile, const fs::path& meshDir, uint32_t size,
                       const fs::path& outDir) {
   TStaticObjectLL objects;
-  objects.LoadFromFile(objectFile.string(), CreateNodeOf<TStaticObjectMeshNode>);
-  TMeshCache meshes;
-  for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    auto& node = static_cast<TStaticObjectMeshNode&>(*n);
-    meshes.LoadCollisionMesh((meshDir / (node.Name + ".sm")).string(), node);
-  }
+  LoadWorldObjects(objectFile.string(), (meshDir / "").string(), objects);
   const TStepPass passes[] = {{"Infantry1Level0Map.raw", StampTreeInfantry, BrushInfantry},
                               {"Tank0Level0Map.raw", StampTreeTank, BrushTank},
                               {"Car4Level0Map.raw", StampTreeCar, BrushCar}};

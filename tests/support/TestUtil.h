@@ -1,37 +1,22 @@
-// Test helpers: temporary folders, whole files, and running the built tool.
+// Test helpers: temporary folders, whole files, comparing maps and running the built programs.
 #pragma once
 
-#include <cstdint>
-#include <exception>
+#include "support/PlainForms.h"
+
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
 #include <random>
 #include <string>
-#include <type_traits>
-#include <typeinfo>
 #include <vector>
 
 #ifndef _WIN32
 #include <fcntl.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
-#endif
-
-// QUARNEL_TEST_ASAN is 1 in a build with AddressSanitizer, whose shadow memory takes terabytes
-// of address space: address-space limits cannot be used there.
-#if defined(__SANITIZE_ADDRESS__)
-#define QUARNEL_TEST_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define QUARNEL_TEST_ASAN 1
-#endif
-#endif
-#ifndef QUARNEL_TEST_ASAN
-#define QUARNEL_TEST_ASAN 0
 #endif
 
 namespace testutil {
@@ -48,7 +33,6 @@ public:
   }
   ~TempDir() {
     std::error_code ec;
-    fs::permissions(Path, fs::perms::owner_all, fs::perm_options::add, ec);
     fs::remove_all(Path, ec);
   }
   TempDir(const TempDir&) = delete;
@@ -63,51 +47,63 @@ inline std::string ReadFile(const fs::path& path) {
 }
 
 inline void WriteFile(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-struct RunResult {
-  int Status = -1; // exit status, or -1 when the process did not exit normally
-  std::string Output;
-  std::string Error;
-};
-
-// The message of the exception that f raises, or "<no error>". With E given, an exception
-// of any other type than exactly E comes back as "<other error> " and its message.
-template <class E = std::exception, class F> std::string MessageOf(F&& f) {
+// The message of the exception that f raises, or "<no error>".
+template <class F> std::string MessageOf(F&& f) {
   try {
     f();
   } catch (const std::exception& e) {
-    if (std::is_same_v<E, std::exception> || typeid(e) == typeid(E))
-      return e.what();
-    return std::string("<other error> ") + e.what();
+    return e.what();
   }
   return "<no error>";
 }
 
+inline ::testing::AssertionResult SameCells(const TPathmap& a, const TPathmap& b) {
+  if (a.Size() != b.Size())
+    return ::testing::AssertionFailure() << "sizes " << a.Size() << " and " << b.Size();
+  for (uint32_t r = 0; r < a.Size(); ++r)
+    for (uint32_t c = 0; c < a.Size(); ++c)
+      if (a.IsBlocked(r, c) != b.IsBlocked(r, c))
+        return ::testing::AssertionFailure() << "cell (" << r << ", " << c << ") differs";
+  return ::testing::AssertionSuccess();
+}
+
+// Splits console output into lines, each of which must end in "\r\n".
+inline std::vector<std::string> Lines(const std::string& output) {
+  std::vector<std::string> lines;
+  for (size_t start = 0; start < output.size();) {
+    const size_t end = output.find("\r\n", start);
+    if (end == std::string::npos)
+      return lines.push_back("<unterminated>" + output.substr(start)), lines;
+    lines.push_back(output.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}
+
 #ifndef _WIN32
-// Runs the program exe with args in the folder cwd and collects its standard output; with
-// errorFile, its standard error goes to that file (in cwd), and comes back in Error.
-// limits, when given, runs in the child before the program starts (file size limits).
+struct RunResult {
+  int Status = -1; // exit status, or -1 when the process did not exit normally
+  std::string Output, Error;
+};
+
+// Runs exe with args in the folder cwd; limits, when given, runs in the child first.
 inline RunResult RunProgram(const std::string& exe, const std::vector<std::string>& args,
-                            const fs::path& cwd, const std::function<void()>& limits = {},
-                            const std::string& errorFile = {}) {
-  int fds[2];
-  if (pipe(fds) != 0)
+                            const fs::path& cwd, const std::function<void()>& limits = {}) {
+  int out[2], err[2];
+  if (pipe(out) != 0 || pipe(err) != 0)
     return {};
   const pid_t pid = fork();
   if (pid == 0) {
-    dup2(fds[1], 1);
-    close(fds[0]);
-    close(fds[1]);
+    dup2(out[1], 1);
+    dup2(err[1], 2);
+    for (int fd : {out[0], out[1], err[0], err[1]})
+      close(fd);
     if (chdir(cwd.c_str()) != 0)
       _exit(127);
-    if (!errorFile.empty()) {
-      const int errFd = open(errorFile.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (errFd < 0 || dup2(errFd, 2) < 0)
-        _exit(127);
-    }
+    alarm(120); // a hang fails its test instead of stopping the suite
     if (limits)
       limits();
     std::vector<std::string> copies = args;
@@ -119,42 +115,21 @@ inline RunResult RunProgram(const std::string& exe, const std::vector<std::strin
     execv(program.c_str(), argv.data());
     _exit(127);
   }
-  close(fds[1]);
+  close(out[1]);
+  close(err[1]);
   RunResult result;
-  char buffer[4096];
-  ssize_t got;
-  while ((got = read(fds[0], buffer, sizeof buffer)) > 0)
-    result.Output.append(buffer, static_cast<size_t>(got));
-  close(fds[0]);
+  // Standard error is small: read it after the output, which may be large.
+  for (auto [fd, text] : {std::pair{out[0], &result.Output}, std::pair{err[0], &result.Error}}) {
+    char buffer[4096];
+    for (ssize_t got; (got = read(fd, buffer, sizeof buffer)) > 0;)
+      text->append(buffer, static_cast<size_t>(got));
+    close(fd);
+  }
   int status = 0;
   waitpid(pid, &status, 0);
   result.Status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  if (!errorFile.empty())
-    result.Error = ReadFile(cwd / errorFile);
   return result;
 }
-
-// Runs the built quarnel with args in the folder cwd.
-inline RunResult RunTool(const std::vector<std::string>& args, const fs::path& cwd,
-                         const std::function<void()>& limits = {}) {
-  return RunProgram(QUARNEL_EXE, args, cwd, limits);
-}
 #endif
-
-// Splits console output into lines, checking that each ends in exactly "\r\n".
-inline std::vector<std::string> Lines(const std::string& output) {
-  std::vector<std::string> lines;
-  size_t start = 0;
-  while (start < output.size()) {
-    const size_t end = output.find("\r\n", start);
-    if (end == std::string::npos) {
-      lines.push_back("<unterminated>" + output.substr(start));
-      break;
-    }
-    lines.push_back(output.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
 
 } // namespace testutil

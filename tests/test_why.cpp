@@ -1,0 +1,236 @@
+// quarnel-inspect --why: every cell of random worlds against the run's maps, and the tool's text.
+#include "inspect/WhyCell.h"
+#include "inspect/WhyReport.h"
+#include "mesh/WorldObjects.h"
+#include "raster/Footprints.h"
+#include "raster/Outline.h"
+#include "segutils/MapFileReader.h"
+#include "support/MeshFile.h"
+#include "support/TestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <random>
+
+using namespace quarnel;
+using testutil::RunResult;
+using testutil::TempDir;
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t kSide = 2 * kNearReach + 1;
+
+// Wall_m1, a box 20 by 1 from its origin, and Post_m1 and MedicLocker_m1, a triangle of side 3.
+void WriteMeshes(const fs::path& dir) {
+  fs::create_directories(dir);
+  meshfile::File wall, post;
+  wall.Blocks = {meshfile::Box(0, 0, 0, 20, 3, 1)};
+  post.Blocks.resize(1);
+  post.Blocks[0].Vertices = {{0, 0, 0}, {3, 0, 0}, {0, 0, 3}};
+  post.Blocks[0].Faces = {{0, 1, 2}};
+  meshfile::WriteTo(dir / "Wall_m1.sm", wall);
+  meshfile::WriteTo(dir / "Post_m1.sm", post);
+  meshfile::WriteTo(dir / "MedicLocker_m1.sm", post);
+}
+
+// 20 objects: walls and posts turned, tilted and scaled, or unturned on whole numbers; trees,
+// also at and beyond the edges; objects without a mesh.
+void WriteRandomWorld(const fs::path& dir, double size, std::mt19937_64& rng) {
+  WriteMeshes(dir / "m");
+  const char* const names[] = {"wall_M1", "Post_m1", "eu_pine1_m1", "NoMesh_m1"};
+  std::uniform_real_distribution<double> unit(0, 1);
+  std::string con;
+  for (int i = 0; i < 20; ++i) {
+    const bool plain = unit(rng) < 0.4;
+    auto number = [&](double value) { return std::to_string(plain ? std::round(value) : value); };
+    con += "Object.create " + std::string(names[rng() % 4]) + "\nObject.absolutePosition " +
+           number(-6 + (size + 12) * unit(rng)) + "/5/" + number(-6 + (size + 12) * unit(rng));
+    if (!plain)
+      con += "\nObject.rotation " + number(360 * unit(rng)) + "/" +
+             number(unit(rng) < 0.3 ? 40 * unit(rng) - 20 : 0) + "/0\nObject.geometry.scale " +
+             number(0.5 + 2 * unit(rng)) + "/1/" + number(0.5 + 2 * unit(rng));
+    con += "\n";
+  }
+  testutil::WriteFile(dir / "w.con", con);
+}
+
+// Blocks in near the cells within kNearReach of a cell that map blocks (Block drops those
+// outside the grid, also those below 0, which wrap around).
+void Widen(const TPathmap& map, TPathmap& near) {
+  near.SetSize(map.Size());
+  for (uint32_t r = 0; r < map.Size(); ++r)
+    for (uint32_t c = 0; c < map.Size(); ++c)
+      for (uint32_t d = 0; map.IsBlocked(r, c) && d < kSide * kSide; ++d)
+        near.Block(r + d / kSide - kNearReach, c + d % kSide - kNearReach);
+}
+
+} // namespace
+
+TEST(WhyCell, EveryCellOfRandomWorldsHasACauseExactlyWhenTheRunBlocksItAndNamesWhatBlocksNear) {
+  const CellVisitor brushes[3] = {BrushInfantry, BrushTank, BrushCar};
+  void (*const stamps[3])(TPathmap&, double, double) = {StampTreeInfantry, StampTreeTank,
+                                                        StampTreeCar};
+  constexpr uint32_t kSize = 128;
+  std::mt19937_64 rng(11);
+  int holes = 0;
+  for (int world = 0; world < 3; ++world) {
+    TempDir dir;
+    WriteRandomWorld(dir.Path, kSize, rng);
+    ASSERT_EQ(testutil::RunTool({"w.con", "m", std::to_string(kSize)}, dir.Path).Status, 0);
+    TStaticObjectLL objects;
+    LoadWorldObjects((dir / "w.con").string(), (dir / "m/").string(), objects);
+    // maps[k]: the run's map; alone[i][k]: object i + 1 drawn by itself, without hole filling;
+    // near[i][k]: the cells within kNearReach of those.
+    std::array<TPathmap, 3> maps;
+    std::vector<std::array<TPathmap, 3>> alone(static_cast<size_t>(objects.Count)),
+        near(alone.size());
+    for (size_t k = 0; k < 3; ++k) {
+      LoadMapFile((dir / MapFileNameOf(static_cast<MapClass>(k))).string(), maps[k]);
+      size_t i = 0;
+      for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next, ++i) {
+        const TStaticObjectMeshNode& node = MeshNodeOf(n);
+        alone[i][k].SetSize(kSize);
+        if (IsTreeMesh(node.Name))
+          stamps[k](alone[i][k], node.Position.X, node.Position.Z);
+        else if (node.HasMesh)
+          PathMeshOutline(alone[i][k], node, brushes[k]);
+        Widen(alone[i][k], near[i][k]);
+      }
+    }
+    for (uint32_t r = 0; r < kSize; ++r)
+      for (uint32_t c = 0; c < kSize; ++c) {
+        const TWhyAnswer answer = ExplainCell(objects, kSize, r, c);
+        for (size_t k = 0; k < 3; ++k) {
+          const TWhyClass& why = answer.Classes[k];
+          ASSERT_EQ(maps[k].IsBlocked(r, c), !why.Causes.empty()) << r << "," << c << " " << k;
+          std::vector<int64_t> named, expected;
+          for (const TWhyCause& cause : why.Causes)
+            if (cause.Kind == TWhyKind::Hole)
+              ++holes;
+            else
+              ASSERT_TRUE(alone[cause.Object.Number - 1][k].IsBlocked(r, c)) << r << "," << c;
+          for (size_t i = 0; i < alone.size() && !why.Blocked; ++i)
+            if (near[i][k].IsBlocked(r, c))
+              expected.push_back(static_cast<int64_t>(i + 1));
+          for (const TWhyObject& object : why.Near)
+            named.push_back(object.Number);
+          ASSERT_EQ(named, expected) << r << "," << c << " " << k;
+        }
+      }
+  }
+  EXPECT_GT(holes, 0);
+}
+
+namespace {
+
+// A wall (object 1) and a post (2) that overlap; a medic locker (3, the post's shape) half
+// beyond the grid's left edge, which leaves a hole at (41, 0) for infantry; a tree (4); an
+// object without a mesh (5).
+class WhyWorld : public ::testing::Test {
+protected:
+  void SetUp() override {
+    WriteMeshes(Dir / "m");
+    testutil::WriteFile(Dir / "w.con",
+                        "Object.create Wall_m1\nObject.absolutePosition 10/0/20\n"
+                        "Object.create post_M1\nObject.absolutePosition 11.5/0/19.5\n"
+                        "Object.create mediclocker\nObject.absolutePosition -0.5/0/40.5\n"
+                        "Object.create eu_pine1_m1\nObject.absolutePosition 15.5/0/15.5\n"
+                        "Object.create Crate_m1\nObject.absolutePosition 12/0/18\n");
+    ASSERT_EQ(testutil::RunTool({"w.con", "m", "64"}, Dir.Path).Status, 0);
+  }
+
+  // quarnel-inspect --why with args, which replace the defaults of the options they give.
+  RunResult Why(std::vector<std::string> args) {
+    for (std::string option : {"--why", "--objects", "--meshes", "--size"})
+      if (std::find(args.begin(), args.end(), option) == args.end())
+        args.insert(args.end(), {option, option == "--why"       ? "1,2"
+                                         : option == "--objects" ? "w.con"
+                                         : option == "--meshes"  ? "m"
+                                                                 : "64"});
+    return testutil::RunProgram(QUARNEL_INSPECT_EXE, args, Dir.Path, {}, "err.txt");
+  }
+
+  TempDir Dir;
+};
+
+} // namespace
+
+TEST_F(WhyWorld, ACellFreeForInfantryNextToAWallAndAPostIsBlockedForTanksByBothAndForCarsByATree) {
+  fs::create_directories(Dir / "old");
+  fs::copy_file(Dir / "Infantry1Level0Map.raw", Dir / "old" / "Car4Level0Map.raw");
+  const std::string wall = "Object 1 \"Wall_m1\" (line 1): position 10/0/20, rotation 0/0/0, "
+                           "scale 1/1/1, mesh m/Wall_m1.sm\n";
+  const std::string post = "Object 2 \"post_M1\" (line 3): position 11.5/0/19.5, rotation "
+                           "0/0/0, scale 1/1/1, mesh m/Post_m1.sm\n";
+  const std::string wallEdge = "    its outline covers the cell: face 0 (vertices 0, 1, 3), edge "
+                               "0-1; ";
+  const std::string postEdge = "    its outline covers the cell: face 0 (vertices 0, 1, 2), edge "
+                               "0-1; 3 face edges cover it\n";
+  const RunResult result =
+      Why({"--why", "18,13", "Infantry1Level0Map.raw", "old/Car4Level0Map.raw"});
+  EXPECT_EQ(result.Output,
+            "Cell 18,13: row 18, column 13, the world square X 13 to 14, Z 18 to 19\n\n"
+            "Infantry (Infantry1Level0Map.raw): free\n"
+            "  Infantry1Level0Map.raw: free, as these inputs give\n"
+            "  Objects that block a cell within two cells of it:\n    " +
+                wall + "    " + post + "\nTank (Tank0Level0Map.raw): blocked\n  " + wall +
+                wallEdge + "16 face edges cover it\n  " + post + postEdge +
+                "\nCar (Car4Level0Map.raw): blocked\n  WARNING: old/Car4Level0Map.raw has the "
+                "cell free, but these inputs block it: the map is out of date\n  " +
+                wall + wallEdge + "26 face edges cover it\n  " + post + postEdge +
+                "  Object 4 \"eu_pine1_m1\" (line 7): position 15.5/0/15.5, rotation 0/0/0, "
+                "scale 1/1/1, no mesh\n    its tree footprint covers the cell\n");
+  EXPECT_EQ(result.Status, 1);
+}
+
+TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFillingAlsoInJson) {
+  const std::string post =
+      "Object 3 \"mediclocker\" (line 5): position -0.5/0/40.5, rotation "
+      "0/0/0, scale 1/1/1, mesh m/MedicLocker_m1.sm\n    its outline covers the "
+      "cell: face 0 (vertices 0, 1, 2), edge 0-1; 3 face edges cover it\n";
+  EXPECT_EQ(Why({"--why", "41,0"}).Output,
+            "Cell 41,0: row 41, column 0, the world square X 0 to 1, Z 41 to 42\n\n"
+            "Infantry (Infantry1Level0Map.raw): blocked\n  Hole filling: each of the cell's "
+            "four neighbours is blocked or outside the grid\n\n"
+            "Tank (Tank0Level0Map.raw): blocked\n  " +
+                post + "\nCar (Car4Level0Map.raw): blocked\n  " + post);
+  const std::string cause =
+      R"({"kind":"outline","object":{"number":3,"name":"mediclocker","line":5,)"
+      R"("position":[-0.5,0,40.5],"rotation":[0,0,0],"scale":[1,1,1],)"
+      R"("mesh":"m/MedicLocker_m1.sm"},"face":0,"vertices":[0,1,2],"edge":[0,1],)"
+      R"("coveringEdges":3})";
+  EXPECT_EQ(Why({"--why", "41,0", "--json", "Infantry1Level0Map.raw"}).Output,
+            R"({"cell":{"row":41,"column":0},"square":{"x":[0,1],"z":[41,42]},"inside":true,)"
+            R"("classes":[{"class":"infantry","map":"Infantry1Level0Map.raw","blocked":true,)"
+            R"("files":[{"file":"Infantry1Level0Map.raw","blocked":true,"agrees":true}],)"
+            R"("causes":[{"kind":"hole"}],"near":[]},{"class":"tank","map":"Tank0Level0Map.raw",)"
+            R"("blocked":true,"files":[],"causes":[)" +
+                cause +
+                R"(],"near":[]},{"class":"car","map":"Car4Level0Map.raw","blocked":true,)"
+                R"("files":[],"causes":[)" +
+                cause + "],\"near\":[]}]}\n");
+}
+
+TEST_F(WhyWorld, MistakesAndFailuresGiveTheToolsMessagesAndStatusTwo) {
+  meshfile::File bad;
+  bad.HeaderType = 7;
+  meshfile::WriteTo(Dir / "m" / "Wall_m1.sm", bad);
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--why", "3;4"}, "--why needs a cell as ROW,COL, not '3;4'"},
+      {{"--why", "4294967296,0"}, "--why needs a cell as ROW,COL, not '4294967296,0'"},
+      {{"--size", "1e3"}, "--size needs a decimal world size, not '1e3'"},
+      {{"--size", "100"}, "Invalid world size: 100"},
+      {{"--objects", "none.con"}, "File not found"},
+      {{}, "Unsupported header type"},
+      {{"Infantry.raw"},
+       "--why recognises a map by its file name, Infantry1Level0Map.raw, "
+       "Tank0Level0Map.raw or Car4Level0Map.raw, not 'Infantry.raw'"}};
+  for (const auto& [args, message] : cases) {
+    const RunResult result = Why(args);
+    EXPECT_EQ(result.Error.substr(0, result.Error.find('\n')), "quarnel-inspect: " + message);
+    EXPECT_EQ(result.Status, 2) << message;
+  }
+}
