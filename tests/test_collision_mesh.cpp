@@ -149,7 +149,7 @@ File RandomFile(std::mt19937& rng) {
 
 std::string Mutate(std::string bytes, std::mt19937& rng) {
   static const int32_t values[] = {0,       1,       -1,       2,         -3, -28, -36, INT_MAX,
-                                   INT_MIN, 1 << 26, 67108865, 178956971, 16, 100, -100};
+                                   INT_MIN, 1 << 26, 67108865, 178956970, 178956971, 16, 100, -100};
   for (int changes = 1 + int(rng() % 3); changes > 0 && !bytes.empty(); --changes) {
     const uint32_t kind = rng() % 4;
     if (kind == 0)
@@ -204,46 +204,6 @@ TEST(CollisionMesh, PassesOverBlocksThatLeadBackInACircleInTimeOfTheFileNotTheCo
     EXPECT_EQ(Parse(bytes),
               TextOf(f.Blocks[size_t(tail + (int64_t{INT_MAX} - 1 - tail) % circle)]));
   }
-}
-
-TEST(CollisionMesh, RefusesCountsAndIndicesItCannotHoldBeforeAllocating) {
-  const Block b = meshfile::Box(-1, -2, -3, 4, 5, 6);
-  auto kept = [&](auto change) {
-    File f;
-    f.Blocks = {b, Tetrahedron(1)};
-    change(f.Blocks[1]);
-    return Parse(meshfile::Write(f));
-  };
-  const std::string index = "error: Invalid face index in file: mem.sm";
-  EXPECT_EQ(kept([](Block& k) {
-              k.Faces.push_back({0, 3, 2});
-            }),
-            TextOf([] {
-              Block k = Tetrahedron(1);
-              k.Faces.push_back({0, 3, 2});
-              return k;
-            }()));
-  EXPECT_EQ(kept([](Block& k) { k.Faces.push_back({-1, 0, 1}); }), index);
-  EXPECT_EQ(kept([](Block& k) { k.Faces.push_back({0, 4, 1}); }), index);
-  EXPECT_EQ(kept([](Block& k) { k.Faces.push_back({0, 1, INT_MAX}); }), index);
-  EXPECT_EQ(kept([](Block& k) { k.VertexCount = -1; }), "error: Range check error");
-  EXPECT_EQ(kept([](Block& k) { k.FaceCount = -4; }), "error: Range check error");
-  EXPECT_EQ(kept([](Block& k) { k.VertexCount = (1 << 26) + 1; }), "error: Range check error");
-  EXPECT_EQ(kept([](Block& k) { k.FaceCount = int32_t((int64_t{1} << 31) / 12) + 1; }),
-            "error: Range check error");
-  EXPECT_EQ(kept([](Block& k) { k.VertexCount = 1 << 26; }), kReadError) << "2 GiB the file lacks";
-  EXPECT_EQ(kept([](Block& k) { k.FaceCount = 5; }), kReadError);
-  for (int32_t type : {8, 11, 0})
-    EXPECT_EQ(Parse(meshfile::Write(File{type, {}, {Tetrahedron(1)}, "", 0})),
-              "error: Unsupported header type");
-  for (size_t size : {0, 3})
-    EXPECT_EQ(Parse(std::string("\x09\0\0", size)), kReadError);
-  Block exact;
-  exact.Vertices = {{0.1f, -0.0f, 3.4028235e38f}};
-  EXPECT_EQ(
-      Parse(meshfile::Write(File{10, {}, {exact}, "", 0})),
-      Text(std::vector<TVector4>{{0.100000001490116119384765625, -0.0, 3.4028234663852886e38, 1}},
-           {}));
 }
 
 std::string LoadText(TMeshCache& cache, const std::string& path) {

@@ -52,33 +52,32 @@ std::string TokensOf(const std::string& content) {
 TEST(Tokenizer, SplitsTheFileIntoWordsNumbersSlashesCommentsAndLineEnds) {
   const std::string blanks(kBlock, ' '), longWord = "w" + std::string(299, 'x');
   const std::pair<std::string, std::string> cases[] = {
-      {"a b\r\nc\rd\n", "W:a W:b EOL W:cd EOL EOF"},
-      {"a\r\r\n\r", "W:a EOL EOL EOF"},
-      {"a\nb", "W:a EOL W:b EOL EOF"},
-      {"", "EOF"},
-      {" \t  \n\n", "EOL EOL EOF"},
+      // clang-format off
+      {"a b\r\nc\rd\n", "W:a W:b EOL W:cd EOL EOF"}, {"a\r\r\n\r", "W:a EOL EOL EOF"},
+      {"a\nb", "W:a EOL W:b EOL EOF"}, {"", "EOF"}, {" \t  \n\n", "EOL EOL EOF"},
       {"1/2/3\n1 / 2 /\t3", "N:1 / N:2 / N:3 EOL N:1 / N:2 / N:3 EOL EOF"},
-      {"object.create Tree rem a note 1e999\nREM x\nRem",
-       "W:object.create W:Tree C EOL C EOL C EOL EOF"},
+      {"object.create Tree rem a note 1e999\nREM x\nRem", "W:object.create W:Tree C EOL C EOL C EOL EOF"},
       {"rem/1/2\nremark 1 rem.x\n", "C EOL W:remark N:1 W:rem.x EOL EOF"},
       {"a - b", "W:a conversion error '-' is not a valid floating point value"},
-      {longWord + " 1" + std::string(299, '0'),
-       "W:" + longWord.substr(0, 255) + " N:1e+299 EOL EOF"},
+      {longWord + " 1" + std::string(299, '0'), "W:" + longWord.substr(0, 255) + " N:1e+299 EOL EOF"},
       {std::string("\0\0ab \0\0 cd\0\n\0", 14), "W:ab W:cd EOL EOL EOF"},
-      {"a\n\x1A b\n", "W:a EOL EOF"},
-      {"a b\x1A c\nd\n", "W:a W:b EOL EOF"},
+      {"a\n\x1A b\n", "W:a EOL EOF"}, {"a b\x1A c\nd\n", "W:a W:b EOL EOF"},
       {"1,2 1.5e+3", "N:1 O:, N:2 W:1.5e O:+ N:3 EOL EOF"},
-      {"\xEF\xBB\xBFobject.create caf\xE9",
-       "O:\xEF O:\xBB O:\xBF W:object.create W:caf O:\xE9 EOL EOF"},
+      {"\xEF\xBB\xBFobject.create caf\xE9", "O:\xEF O:\xBB O:\xBF W:object.create W:caf O:\xE9 EOL EOF"},
       {"x" + blanks.substr(3) + "abcd\r\nz", "W:x W:abcd EOL W:z EOL EOF"},
-      {"a\n" + blanks + "b\x1A c", "W:a EOL W:b EOL EOF"},
-      {blanks + blanks + blanks + "a\n", "W:a EOL EOF"},
-  };
+      {"a\n" + blanks + "b\x1A c", "W:a EOL W:b EOL EOF"}, {blanks + blanks + blanks + "a\n", "W:a EOL EOF"}};
+  // clang-format on
   for (const auto& [content, tokens] : cases)
     EXPECT_EQ(TokensOf(content), tokens) << content.substr(0, 40);
 }
 
 TEST(NumberWords, AreRecognisedByTheirGrammarAndConvertedToTheNearestDouble) {
+  const std::string word = "-.0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZ_abcdefghijklmnopqrstuvwxyz";
+  for (int b = 0; b < 256; ++b) // the character classes
+    ASSERT_TRUE(Reader::IsWordChar(char(b)) == (word.find(char(b)) != std::string::npos) &&
+                Reader::IsBlank(char(b)) == (b == ' ' || b == '\t') &&
+                Reader::IsDigit(char(b)) == (b >= '0' && b <= '9'))
+        << b;
   for (const char* w : {"12", "-12", "007", "1.5", "-.5", "1.e-3", "1.5E-3", "-", "1.5e-x", "0"})
     EXPECT_TRUE(Reader::IsNumber(w)) << w;
   for (const char* w :
@@ -86,23 +85,13 @@ TEST(NumberWords, AreRecognisedByTheirGrammarAndConvertedToTheNearestDouble) {
     EXPECT_FALSE(Reader::IsNumber(w)) << w;
   const std::string zeros(300, '0');
   const std::pair<std::string, double> values[] = {
-      {"-12", -12},
-      {"007", 7},
-      {"-.5", -0.5},
-      {"1.e-3", 0.001},
-      {"0.1", 0.1},
-      {"1e+5", 1e5},
-      {"100.5", 100.5},
-      {".", 0},
-      {"-.e5", 0},
-      {"1e-310", 1e-310},
-      {"1e-400", 0},
-      {"1" + zeros.substr(1), 1e299},
-      {"0." + zeros + "25e301", 2.5},
-      {"0e99999999999999999999", 0},
-      {"12345678901234567890e-345", 0},
-      {"4.9e-324", std::numeric_limits<double>::denorm_min()},
+      // clang-format off
+      {"-12", -12}, {"007", 7}, {"-.5", -0.5}, {"1.e-3", 0.001}, {"0.1", 0.1}, {"1e+5", 1e5},
+      {"100.5", 100.5}, {".", 0}, {"-.e5", 0}, {"1e-310", 1e-310}, {"1e-400", 0},
+      {"1" + zeros.substr(1), 1e299}, {"0." + zeros + "25e301", 2.5}, {"0e99999999999999999999", 0},
+      {"12345678901234567890e-345", 0}, {"4.9e-324", std::numeric_limits<double>::denorm_min()},
       {"1.7976931348623157e308", std::numeric_limits<double>::max()}};
+  // clang-format on
   for (const auto& [word, value] : values)
     EXPECT_EQ(Reader::ConvertNumber(word), value) << word;
   EXPECT_TRUE(std::signbit(Reader::ConvertNumber("-1e-400")) &&
@@ -161,33 +150,28 @@ std::string Load(const std::string& content, TStaticObjectLL& list) {
 
 TEST(ObjectList, HoldsOneObjectPerCreateCommandWithItsLineAndProperties) {
   const std::string longName = "N" + std::string(299, 'x');
+  const std::string parser = " error: Con file parser error: ", big = "1" + std::string(309, '0');
   const std::pair<std::string, std::string> cases[] = {
+      // clang-format off
       {"rem objects\r\nObject.create ObjA\r\nObject.absolutePosition 100.5/20/-300\r\n"
        "Object.rotation 90 / 0 / 0\r\nObject.create ObjB\r\nObject.geometry.scale 2/2/0.5\r\n",
        "ObjA@2 p=100.5,20,-300 r=90,0,0; ObjB@5 s=2,2,0.5"},
-      {"rem nothing\n", ""},
+      {"rem nothing\n", ""}, {"\n\nobject.create Lone", "Lone@3"},
       {"object.absoluteposition 1/2/3 object.geometry.scale 4/5/6\nobject.create A\n\x1A", "A@2"},
-      {"\n\nobject.create Lone", "Lone@3"},
       {"OBJECT.CREATE A\nObject.Create B\nOBJECT.ABSOLUTEPOSITION 1/2/3\n", "A@1; B@2 p=1,2,3"},
       {"object.create A\nobject.position 1/2/3\nobject.createx B\nobject.rotations 4/5/6\n", "A@1"},
       {"x object.create A object.absoluteposition 1/2/3 object.rotation 4 / 5 / 6 "
-       "object.geometry.scale 7/8/9 object.create B object.rotation 1/1/1\n",
-       "A@1 p=1,2,3 r=4,5,6 s=7,8,9; B@1 r=1,1,1"},
+       "object.geometry.scale 7/8/9 object.create B object.rotation 1/1/1\n", "A@1 p=1,2,3 r=4,5,6 s=7,8,9; B@1 r=1,1,1"},
       {"object.create A\nobject.absoluteposition 1/2/3\nobject.absoluteposition -4/-5/-6.e-1\n"
-       "object.rotation 1/2/3/4 / more\nrem object.create B\n",
-       "A@1 p=-4,-5,-0.6 r=1,2,3"},
+       "object.rotation 1/2/3/4 / more\nrem object.create B\n", "A@1 p=-4,-5,-0.6 r=1,2,3"},
       {"object.create " + longName + "\r\n", longName.substr(0, 255) + "@1"},
-      {"object.create A\nobject.create\nobject.create B\n",
-       "A@1 error: Con file parser error: Identifier expected"},
-      {"object.create A\nobject.rotation 1/x/3\n",
-       " error: Con file parser error: Number expected"},
-      {"object.create A\nobject.rotation 1 2 3\n",
-       " error: Con file parser error: Forward slash expected"},
-      {"object.create A\nobject.rotation 1/2\n/3\n",
-       " error: Con file parser error: Forward slash expected"},
-      {"object.create A\nobject.create B\nobject.rotation 1/1" + std::string(309, '0') + "/3\n",
-       "A@1 error: '1" + std::string(309, '0') + "' is not a valid floating point value"},
-  };
+      {"object.create A\nobject.create\nobject.create B\n", "A@1" + parser + "Identifier expected"},
+      {"object.create A\nobject.rotation 1/x/3\n", parser + "Number expected"},
+      {"object.create A\nobject.rotation 1 2 3\n", parser + "Forward slash expected"},
+      {"object.create A\nobject.rotation 1/2\n/3\n", parser + "Forward slash expected"},
+      {"object.create A\nobject.create B\nobject.rotation 1/" + big + "/3\n",
+       "A@1 error: '" + big + "' is not a valid floating point value"}};
+  // clang-format on
   for (const auto& [content, objects] : cases) {
     TCountedNode::Live = 0;
     {
@@ -202,23 +186,13 @@ TEST(ObjectList, HoldsOneObjectPerCreateCommandWithItsLineAndProperties) {
   EXPECT_EQ(Load("object.create B\n", list), "A@1; B@1") << "a load appends";
 }
 
-TEST(ObjectList, ReportsAFileThatCannotBeReadWithItsTextFileMessage) {
-  testutil::TempDir dir;
-  TStaticObjectLL list;
-  EXPECT_EQ(MessageOf([&] {
-              list.LoadFromFile((dir / "none.con").string(), CreateNodeOf<TStaticObjectNode>);
-            }),
-            "File not found");
-  EXPECT_EQ(
-      MessageOf([&] { list.LoadFromFile(dir.Path.string(), CreateNodeOf<TStaticObjectNode>); }),
-      "File access denied");
 #ifdef __linux__
+TEST(ObjectList, ReportsAReadFailureWithItsTextFileMessage) {
+  TStaticObjectLL list; // reading /proc/self/mem at offset 0 fails with EIO
   EXPECT_EQ(
       MessageOf([&] { list.LoadFromFile("/proc/self/mem", CreateNodeOf<TStaticObjectNode>); }),
-      "I/O error 5")
-      << "reading at offset 0 fails with EIO";
-#endif
-  EXPECT_EQ(list.Count, 0);
+      "I/O error 5");
 }
+#endif
 
 } // namespace

@@ -3,14 +3,12 @@
 #include "segutils/MapFileReader.h"
 #include "support/MeshFile.h"
 #include "support/RandomWorld.h"
-#include "support/SampleWorld.h"
 #include "support/StepByStepMaps.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
 #include <climits>
-#include <thread>
 
 #ifndef _WIN32
 #include <csignal>
@@ -208,24 +206,6 @@ TEST(Run, WithOtherThanThreeArgumentsPrintsTheUsageAndSucceeds) {
   }
 }
 
-TEST(Run, ATriangleOfTenUnitsBlocksThirtyCellsWidenedByEachClassShape) {
-  World w("object.create m\nobject.absoluteposition 100/0/200\n",
-          MeshOf({{0, 0, 0}, {10, 0, 0}, {0, 0, 10}}, {{0, 1, 2}}));
-  ASSERT_EQ(w.Run("256").Status, 0);
-  const quarnel::TShape* shapes[] = {&quarnel::kInfantryShape, &quarnel::kTankShape,
-                                     &quarnel::kCarShape};
-  for (int k = 0; k < 3; ++k) {
-    TPathmap written, expected;
-    quarnel::LoadMapFile((w.Dir / kOutputs[k]).string(), written);
-    expected.SetSize(256);
-    for (int64_t i = 0; i <= 10; ++i) // row 200, the diagonal back to (210, 100), column 100
-      for (auto [r, c] : {std::pair{200, 100 + i}, {200 + i, 110 - i}, {200 + i, 100}})
-        PlainShape(expected, r, c, *shapes[k]);
-    FillHolesPerCell(expected);
-    EXPECT_TRUE(SameCells(written, expected)) << kOutputs[k];
-  }
-}
-
 TEST(Run, AWriteCutShortFailsKeepingEarlierFilesWholeAndTheCutFilesFirstPart) {
   // A tree near a segment corner reaches one more segment per class; 300 unmeshed objects
   // fill the report, so the four files grow in the order they are written.
@@ -253,24 +233,6 @@ TEST(Run, AWriteCutShortFailsKeepingEarlierFilesWholeAndTheCutFilesFirstPart) {
         EXPECT_FALSE(fs::exists(w.Dir / kOutputs[k])) << kOutputs[k];
     }
   }
-}
-
-TEST(Run, ReadsTheObjectFileThroughAFifoAsFromARegularFile) {
-  testutil::TempDir random;
-  WriteRandomWorld(random.Path, 128, 3, 2000);
-  const std::string objects = ReadFile(random / "objects.con");
-  ASSERT_GT(objects.size(), size_t{2} << 16) << "more than one read block";
-  World regular(objects), piped("");
-  fs::copy(random / "meshes", regular.Dir / "meshes", fs::copy_options::overwrite_existing);
-  fs::copy(random / "meshes", piped.Dir / "meshes", fs::copy_options::overwrite_existing);
-  fs::remove(piped.Dir / "objects.con");
-  ASSERT_EQ(mkfifo((piped.Dir / "objects.con").c_str(), 0644), 0);
-  std::thread feeder([&] { WriteFile(piped.Dir / "objects.con", objects); });
-  const RunResult result = piped.Run("128");
-  feeder.join();
-  EXPECT_EQ(result.Output, regular.Run("128").Output);
-  for (const char* name : kOutputs)
-    EXPECT_TRUE(piped.File(name) == regular.File(name)) << name;
 }
 
 // The run's traced and widened outlines against every object drawn with its class's brush.
@@ -309,16 +271,3 @@ TEST(Run, WritesTheMapsOfTheStepByStepPassesForRandomWorldsAndTheSampleWorld) {
 } // namespace
 
 #endif
-
-namespace fs = std::filesystem;
-
-TEST(SampleWorld, TheShippedMeshesAreExactlyWhatTheirGeneratorWrites) {
-  testutil::TempDir dir;
-  sampleworld::WriteSampleMeshes(dir.Path);
-  const fs::path shipped = fs::path(QUARNEL_SOURCE_DIR) / "sample" / "StandardMesh";
-  size_t files = 0;
-  for (const auto& e : fs::directory_iterator(dir / "StandardMesh"))
-    files += testutil::ReadFile(e.path()) == testutil::ReadFile(shipped / e.path().filename());
-  EXPECT_EQ(files, size_t(std::distance(fs::directory_iterator(shipped), {})));
-  EXPECT_EQ(files, 9u);
-}
