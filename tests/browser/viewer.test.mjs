@@ -139,8 +139,8 @@ test('the diff view colours the cells blocked only in A, only in B and in both',
   assert.deepEqual(problems, []);
 });
 
-// Sample cells: the first blocked infantry cell, the free cell beside it and a cell blocked for
-// cars only.
+// Sample cells: the first blocked infantry cell, the free cell beside it, a cell blocked for
+// cars only, a pine's cell, and cells filled as holes for infantry and for tanks.
 function chosenCells() {
   const [infantry, tank, car] = classMaps.map((m) => readMap(m, 512));
   const cells = [];
@@ -150,7 +150,7 @@ function chosenCells() {
       else if (cells.length === 2 && car(r, c) && !tank(r, c)) { cells.push([r, c]); break; }
     }
   }
-  return cells;
+  return [...cells, [260, 40], [98, 212], [335, 389]];
 }
 
 test('hovering a cell reads the row, column and blocked states of the map files', async () => {
@@ -180,4 +180,20 @@ test('clicking a cell shows what quarnel-inspect --why --json says of it', async
     const panel = await page.$eval('#answer', (e) => e.textContent);
     for (const cause of told.classes.flatMap((c) => c.causes).filter((c) => c.object)) assert.ok(panel.includes(cause.object.name));
   }
+});
+
+test('the page finds every cell of the sample world blocked or free as the map files hold it', async () => {
+  const { page } = await open(view('sample.html', [...classMaps, ...world]));
+  const shown = await page.evaluate(() => {
+    const bits = [];
+    for (let r = 0; r < 512; ++r) for (let c = 0; c < 512; ++c) for (const k of window.quarnel.explain(r, c).classes) bits.push(+k.blocked);
+    return bits.join('');
+  });
+  const maps = classMaps.map((m) => readMap(m, 512));
+  const wrong = [];
+  for (let i = 0; i < shown.length; ++i) {
+    const [cell, k] = [Math.floor(i / 3), i % 3];
+    if ((shown[i] === '1') !== maps[k](cell >> 9, cell & 511)) wrong.push([classes[k], cell >> 9, cell & 511]);
+  }
+  assert.deepEqual(wrong.slice(0, 5), []);
 });
