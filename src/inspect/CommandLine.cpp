@@ -175,8 +175,12 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
   if (!options.View.empty()) {
     if (options.WhyGiven)
       throw TUsageError("--view goes without --why");
+    if (options.Mode == TMode::Overlay)
+      throw TUsageError("--view draws the three maps itself: leave out --overlay");
     if (options.Mode == TMode::Stats)
       options.Mode = TMode::View;
+    else if (!options.WhyInputs.empty() || options.Why.Json)
+      throw TUsageError("--view with --diff takes no --objects, --meshes, --size or --json");
   }
   if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven &&
       options.Mode != TMode::View)
@@ -240,8 +244,6 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     break;
   }
   }
-  if (!options.View.empty() && options.Mode == TMode::Overlay)
-    throw TUsageError("--view draws the three maps itself: leave out --overlay");
   if (options.ScaleGiven && options.Png.empty())
     throw TUsageError("--scale applies to the picture: give --png too");
   if (!options.Png.empty() && !pngAvailable)
