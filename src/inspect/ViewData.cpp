@@ -1,4 +1,4 @@
-// Gathering the viewer's data: maps as deflated words, objects as a deflated text table, and
+// Gathering the viewer's data: the map files deflated, objects as a deflated text table, and
 // every distinct collision mesh once.
 #include "inspect/ViewData.h"
 

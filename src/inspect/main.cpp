@@ -3,9 +3,6 @@
 #ifdef QUARNEL_INSPECT_PNG
 #include "inspect/PngWriter.h"
 #endif
-#ifdef QUARNEL_INSPECT_VIEW
-#include "inspect/ViewPage.h"
-#endif
 
 #include <iostream>
 #include <string>
