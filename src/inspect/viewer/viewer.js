@@ -597,5 +597,6 @@ async function start() {
   document.documentElement.dataset.ready = 'yes';
 }
 
-window.quarnel = { view, setView, fit, explain, cellAt, toScreen };
+// For tests and scripts: the view (scale, x0, z0), moving it, and the answer for any cell.
+window.quarnel = { view, setView, fit, explain };
 start().catch((e) => { $('readout').textContent = `The page could not be shown: ${e}`; console.error(e); });
