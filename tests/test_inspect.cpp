@@ -157,7 +157,17 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
       {{"--overlay", "a.raw", "b.raw", "c.raw"}, "--overlay needs --png OUT.png"},
       {{"--diff", "a.raw", "b.raw", "c.raw"}, "--diff needs two map files, not 3"},
       {{"--diff", "--overlay", "a.raw", "b.raw"},
-       "give --overlay or --diff once, not both or twice"}};
+       "give --overlay or --diff once, not both or twice"},
+      {{"--view", "v.html", "a.raw", "b.raw"},
+       "--view needs three map files (infantry, tank, car), or --diff and two, not 2"},
+      {{"--view", "v.html", "--overlay", "a", "b", "c", "--png", "x.png"},
+       "--view draws the three maps itself: leave out --overlay"},
+      {{"--view", "v.html", "a", "b", "c", "--objects", "o.con"},
+       "--objects and --meshes go together"},
+      {{"--view", "v.html", "a", "b", "c", "--size", "64"}, "--size and --json go with --why"},
+      {{"--view", "v.html", "--diff", "a", "b", "--objects", "o", "--meshes", "m"},
+       "--view with --diff takes no --objects, --meshes, --size or --json"},
+      {{"--view", "v.html", "--why", "1,2"}, "--view goes without --why"}};
   for (const auto& [args, message] : cases) {
     const InspectRun run = Inspect(args);
     EXPECT_EQ(run.Status, 2);
@@ -170,6 +180,8 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   EXPECT_EQ(Inspect({"--png", "x.png", "a.raw"}, false).Err,
             "quarnel-inspect: this build has no PNG support: --png is not available\n");
   EXPECT_NE(InspectUsage(false).find("This build has no PNG support"), std::string::npos);
+  EXPECT_EQ(Inspect({"--view", "v.html", "a", "b", "c"}).Err,
+            "quarnel-inspect: this build has no zlib: --view is not available\n");
 }
 
 TEST(InspectCommandLine, PrintsStatisticsDifferencesAndPicturesOfEachMode) {

@@ -15,12 +15,14 @@ namespace quarnel {
 
 using mapfile::SideText;
 
-std::string InspectUsage(bool pngAvailable) {
+std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
   std::string text =
       "Usage:\n"
       "  quarnel-inspect [--png OUT.png [--scale N]] MAP.raw...\n"
       "  quarnel-inspect --overlay INFANTRY.raw TANK.raw CAR.raw --png OUT.png [--scale N]\n"
-      "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]]\n"
+      "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]] [--view OUT.html]\n"
+      "  quarnel-inspect --view OUT.html INFANTRY.raw TANK.raw CAR.raw\n"
+      "                  [--objects OBJECTFILE --meshes MESHDIR]\n"
       "  quarnel-inspect --why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
       "                  --size WORLDSIZE [--json] [MAP.raw...]\n"
       "  quarnel-inspect --help\n"
@@ -54,9 +56,19 @@ std::string InspectUsage(bool pngAvailable) {
       "                 black where blocked and white where free.\n"
       "  --scale N      shrink the picture N times (N >= 1): a pixel stands for N by N\n"
       "                 cells and is drawn blocked when any of them is blocked.\n"
+      "  --view OUT.html\n"
+      "                 write a page that shows the maps in a browser, offline: the\n"
+      "                 three classes in the colours of --overlay, or with --diff the\n"
+      "                 differences; zoom, pan and read the state of any cell.\n"
+      "  --objects OBJECTFILE, --meshes MESHDIR\n"
+      "                 the object file and mesh folder the maps were built from;\n"
+      "                 with --view the page then shows the objects near a cell and,\n"
+      "                 on a click, what blocks it, as --why tells.\n"
       "  --help         print this text.\n";
   if (!pngAvailable)
     text += "\nThis build has no PNG support: --png is not available.\n";
+  if (!viewAvailable)
+    text += "\nThis build has no zlib: --view is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
           "finds the maps different or a map disagrees with --why, 2 on an error.\n";
@@ -65,7 +77,7 @@ std::string InspectUsage(bool pngAvailable) {
 
 namespace {
 
-enum class TMode { Stats, Overlay, Diff, Why };
+enum class TMode { Stats, Overlay, Diff, View, Why };
 
 struct TInspectOptions {
   bool Help = false;
@@ -74,9 +86,11 @@ struct TInspectOptions {
   std::string Png; // empty: no picture
   uint32_t Scale = 1;
   bool ScaleGiven = false;
+  std::string View; // empty: no page
   bool WhyGiven = false;
   TWhyRequest Why;
-  std::map<std::string, std::string> WhyInputs; // --objects, --meshes, --size -> its value
+  // --objects, --meshes, --size -> its value; with --view only --objects and --meshes.
+  std::map<std::string, std::string> WhyInputs;
 };
 
 // A mistake on the command line: reported with a pointer to the usage text.
@@ -99,7 +113,8 @@ uint32_t ParseScale(const std::string& text) {
   return static_cast<uint32_t>(value);
 }
 
-TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable) {
+TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable,
+                               bool viewAvailable) {
   TInspectOptions options;
   bool modeGiven = false;
   bool optionsEnded = false;
@@ -147,12 +162,28 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
         throw TUsageError("--scale is given twice");
       options.Scale = ParseScale(value());
       options.ScaleGiven = true;
+    } else if (arg == "--view") {
+      if (!options.View.empty())
+        throw TUsageError("--view is given twice");
+      options.View = value();
+      if (options.View.empty())
+        throw TUsageError("--view needs a file name");
     } else {
       throw TUsageError("unknown option " + arg);
     }
   }
-
-  if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven)
+  if (!options.View.empty()) {
+    if (options.WhyGiven)
+      throw TUsageError("--view goes without --why");
+    if (options.Mode == TMode::Overlay)
+      throw TUsageError("--view draws the three maps itself: leave out --overlay");
+    if (options.Mode == TMode::Stats)
+      options.Mode = TMode::View;
+    else if (!options.WhyInputs.empty() || options.Why.Json)
+      throw TUsageError("--view with --diff takes no --objects, --meshes, --size or --json");
+  }
+  if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven &&
+      options.Mode != TMode::View)
     throw TUsageError("--objects, --meshes, --size and --json go with --why");
   if (options.WhyGiven) {
     if (modeGiven)
@@ -178,6 +209,18 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
   case TMode::Diff:
     if (count != 2)
       throw TUsageError("--diff needs two map files, not " + std::to_string(count));
+    break;
+  case TMode::View:
+    if (count != 3)
+      throw TUsageError("--view needs three map files (infantry, tank, car), or --diff and "
+                        "two, not " +
+                        std::to_string(count));
+    if (!options.Png.empty())
+      throw TUsageError("--view writes a page, not a picture: use --overlay for --png");
+    if (options.WhyInputs.count("--size") != 0 || options.Why.Json)
+      throw TUsageError("--size and --json go with --why");
+    if (options.WhyInputs.size() == 1)
+      throw TUsageError("--objects and --meshes go together");
     break;
   case TMode::Why: {
     if (options.WhyInputs.size() != 3)
@@ -205,6 +248,8 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     throw TUsageError("--scale applies to the picture: give --png too");
   if (!options.Png.empty() && !pngAvailable)
     throw Exception("this build has no PNG support: --png is not available");
+  if (!options.View.empty() && !viewAvailable)
+    throw Exception("this build has no zlib: --view is not available");
   return options;
 }
 
@@ -257,7 +302,18 @@ int RunOverlay(const TInspectOptions& options, std::ostream& out, const TImageWr
   return kInspectOk;
 }
 
-int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng) {
+void WriteView(const TInspectOptions& options, std::ostream& out, const TViewWriter& writeView) {
+  const auto input = [&](const std::string& option) {
+    const auto given = options.WhyInputs.find(option);
+    return given == options.WhyInputs.end() ? std::string() : given->second;
+  };
+  writeView({options.View, options.Mode == TMode::Diff, options.Maps, input("--objects"),
+             input("--meshes")});
+  out << "View: " << options.View << "\n";
+}
+
+int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng,
+            const TViewWriter& writeView) {
   const std::string& nameA = options.Maps[0];
   const std::string& nameB = options.Maps[1];
   const auto a = Load(nameA);
@@ -269,6 +325,8 @@ int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWrite
         << " cells\n";
     if (!options.Png.empty())
       out << "No picture: maps of different sizes are not compared cell by cell\n";
+    if (!options.View.empty())
+      out << "No view: maps of different sizes are not compared cell by cell\n";
     return kInspectMapsDiffer;
   }
   const TMapDiff diff = DiffMaps(*a, *b, kListedDifferences);
@@ -286,22 +344,25 @@ int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWrite
   }
   if (!options.Png.empty())
     WritePicture(RenderDiff(*a, *b, options.Scale), options, out, writePng);
+  if (!options.View.empty())
+    WriteView(options, out, writeView);
   return diff.Count() == 0 ? kInspectOk : kInspectMapsDiffer;
 }
 
 } // namespace
 
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
-               const TImageWriter& writePng) {
+               const TImageWriter& writePng, const TViewWriter& writeView) {
   const bool pngAvailable = static_cast<bool>(writePng);
+  const bool viewAvailable = static_cast<bool>(writeView);
   if (args.empty()) {
-    err << InspectUsage(pngAvailable);
+    err << InspectUsage(pngAvailable, viewAvailable);
     return kInspectError;
   }
   try {
-    const TInspectOptions options = ParseArguments(args, pngAvailable);
+    const TInspectOptions options = ParseArguments(args, pngAvailable, viewAvailable);
     if (options.Help) {
-      out << InspectUsage(pngAvailable);
+      out << InspectUsage(pngAvailable, viewAvailable);
       return kInspectOk;
     }
     switch (options.Mode) {
@@ -310,7 +371,10 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
     case TMode::Overlay:
       return RunOverlay(options, out, writePng);
     case TMode::Diff:
-      return RunDiff(options, out, writePng);
+      return RunDiff(options, out, writePng, writeView);
+    case TMode::View:
+      WriteView(options, out, writeView);
+      return kInspectOk;
     case TMode::Why:
       return RunWhy(options.Why, out) ? kInspectOk : kInspectMapsDiffer;
     }

@@ -14,5 +14,9 @@ int main(int argc, char** argv) {
 #ifdef QUARNEL_INSPECT_PNG
   writePng = quarnel::WritePng;
 #endif
-  return quarnel::RunInspect(args, std::cout, std::cerr, writePng);
+  quarnel::TViewWriter writeView;
+#ifdef QUARNEL_INSPECT_VIEW
+  writeView = quarnel::WriteViewPage;
+#endif
+  return quarnel::RunInspect(args, std::cout, std::cerr, writePng, writeView);
 }

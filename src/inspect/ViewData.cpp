@@ -1,0 +1,198 @@
+// Gathering the viewer's data: the map files deflated, objects as a deflated text table, and
+// every distinct collision mesh once.
+#include "inspect/ViewData.h"
+
+#include "common/FileReads.h"
+#include "common/UTypes.h"
+#include "driver/CommandLine.h"
+#include "mesh/WorldObjects.h"
+#include "raster/CellPoint.h"
+#include "raster/Footprints.h"
+#include "raster/Outline.h"
+#include "raster/Transform.h"
+#include "segutils/MapFileReader.h"
+#include "segutils/MapFormat.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+#include <map>
+#include <memory>
+#include <string_view>
+#include <zlib.h>
+
+namespace quarnel {
+
+namespace {
+
+template <class T> void Append(std::string& bytes, const T& value) {
+  char raw[sizeof(T)];
+  std::memcpy(raw, &value, sizeof(T)); // the page reads typed arrays in little-endian order
+  bytes.append(raw, sizeof(T));
+}
+
+// zlib-deflated, then base64: what the page inflates with DecompressionStream('deflate').
+std::string Packed(std::string_view bytes) {
+  uLongf length = compressBound(static_cast<uLong>(bytes.size()));
+  std::string deflated(length, '\0');
+  if (compress2(reinterpret_cast<Bytef*>(deflated.data()), &length,
+                reinterpret_cast<const Bytef*>(bytes.data()), static_cast<uLong>(bytes.size()),
+                5 /* of 9: about as small as 9 and many times faster on maps */) != Z_OK)
+    throw Exception(kOutOfMemory);
+  static constexpr char kDigits[] =
+      "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+  std::string text;
+  text.reserve((length + 2) / 3 * 4);
+  for (uLongf i = 0; i < length; i += 3) {
+    uint32_t group = static_cast<uint8_t>(deflated[i]) << 16;
+    if (i + 1 < length)
+      group |= static_cast<uint8_t>(deflated[i + 1]) << 8;
+    if (i + 2 < length)
+      group |= static_cast<uint8_t>(deflated[i + 2]);
+    for (uLongf k = 0; k < 4; ++k)
+      text += i + k <= length ? kDigits[(group >> (18 - 6 * k)) & 63] : '=';
+  }
+  return text;
+}
+
+// A JSON string; '<', '>' and '&' are escaped so that the text never closes its script.
+std::string Quoted(const std::string& text) {
+  std::string out = "\"";
+  for (const char c : text) {
+    const auto u = static_cast<unsigned char>(c);
+    if (u < 0x20 || c == '"' || c == '\\' || c == '<' || c == '>' || c == '&') {
+      char escape[8];
+      std::snprintf(escape, sizeof escape, "\\u%04x", u);
+      out += escape;
+    } else {
+      out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// The shortest text that reads back as the same double.
+std::string Number(double value) {
+  char text[32];
+  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
+}
+
+// The map file itself, checked by LoadMapFile: its uniform segments are already short.
+std::string MapEntry(const std::string& name, const std::string& file) {
+  TFile input = OpenForReading(file);
+  std::vector<uint8_t> bytes;
+  if (!ReadToEnd(input, bytes))
+    throw Exception("Error reading file: " + file);
+  return "{\"name\":" + Quoted(name) + ",\"file\":" + Quoted(file) + ",\"bits\":\"" +
+         Packed({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) + "\"}";
+}
+
+// The cells an object may block in any map, as rows r0..r1 by columns c0..c1: the car shape
+// reaches farthest. Clamped to just outside the grid; empty (r0 > r1) for objects that block
+// nothing.
+struct TBox {
+  int64_t R0 = 1, C0 = 1, R1 = 0, C1 = 0;
+};
+
+TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
+  TBox box;
+  if (tree) {
+    box = {TruncCell(node.Position.Z), TruncCell(node.Position.X), TruncCell(node.Position.Z),
+           TruncCell(node.Position.X)};
+  } else if (node.FaceCount() > 0) {
+    const std::vector<TCellPoint> points = PlaceMeshVertices(node);
+    box = {INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
+    for (const TCellPoint& p : points)
+      box = {std::min(box.R0, p.Y), std::min(box.C0, p.X), std::max(box.R1, p.Y),
+             std::max(box.C1, p.X)};
+  } else {
+    return box;
+  }
+  const int64_t lo = -kMaxBrushReach - 1, hi = int64_t{size} + kMaxBrushReach;
+  auto clamp = [&](int64_t v, int64_t reach) { return std::clamp(v + reach, lo, hi); };
+  return {clamp(box.R0, -kMaxBrushReach), clamp(box.C0, -kMaxBrushReach),
+          clamp(box.R1, kMaxBrushReach), clamp(box.C1, kMaxBrushReach)};
+}
+
+// Objects: a text table, one line per object, fields separated by tabs: name, line,
+// position x y z, rotation 1 2 3, scale x y z, mesh number (-1: none), tree (1) or not (0),
+// box r0 c0 r1 c1. Matrices: per object the entries m[0][0], m[1][0], m[2][0], m[0][2],
+// m[1][2], m[2][2] of its placement (zeros unless its outline is drawn). Meshes: per mesh
+// its first vertex and first face (then the totals), vertices as x y z floats, faces as
+// three vertex indices.
+std::string WorldEntry(const TViewRequest& request, uint32_t size) {
+  const std::string meshDir = MeshDirectoryOf(request.MeshDir);
+  TStaticObjectLL objects;
+  objects.LoadFromFile(request.ObjectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  std::vector<std::string> names; // as the object file writes them, before their aliases
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+    names.push_back(MeshNodeOf(n).Name);
+  LoadWorldMeshes(meshDir, objects);
+  std::map<const TCollisionMesh*, int32_t> meshNumbers;
+  std::string table, matrices, parts, vertices, faces, paths;
+  auto name = names.begin();
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    int32_t mesh = -1;
+    if (node.HasMesh) {
+      auto [at, added] = meshNumbers.emplace(node.Mesh.get(), meshNumbers.size());
+      mesh = at->second;
+      if (added) {
+        paths += (paths.empty() ? "" : ",") + Quoted(node.Mesh->FileName);
+        Append(parts, static_cast<int32_t>(vertices.size() / 12));
+        Append(parts, static_cast<int32_t>(faces.size() / 12));
+        for (const TVector4& v : node.Vertices())
+          for (const double c : {v.x, v.y, v.z})
+            Append(vertices, static_cast<float>(c)); // read from the file as floats
+        for (const TFace& f : node.Faces())
+          for (const int32_t k : {f.A, f.B, f.C})
+            Append(faces, k);
+      }
+    }
+    const bool tree = IsTreeMesh(node.Name);
+    TMatrix4 m;
+    BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
+                      node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
+    for (const double e : {m.m[0][0], m.m[1][0], m.m[2][0], m.m[0][2], m.m[1][2], m.m[2][2]})
+      Append(matrices, tree || !node.HasMesh ? 0.0 : e);
+    const auto triple = [](const TVector3& v) {
+      return Number(v.X) + ' ' + Number(v.Y) + ' ' + Number(v.Z) + '\t';
+    };
+    table += *name++ + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
+             triple(node.Rotation) + triple(node.Scale) + std::to_string(mesh) +
+             (tree ? "\t1\t" : "\t0\t");
+    const TBox box = BoxOf(node, tree, size);
+    table += std::to_string(box.R0) + ' ' + std::to_string(box.C0) + ' ' + std::to_string(box.R1) +
+             ' ' + std::to_string(box.C1) + '\n';
+  }
+  Append(parts, static_cast<int32_t>(vertices.size() / 12));
+  Append(parts, static_cast<int32_t>(faces.size() / 12));
+  return "{\"objectFile\":" + Quoted(request.ObjectFile) + ",\"meshDir\":" + Quoted(meshDir) +
+         ",\"meshes\":[" + paths + "],\"objects\":\"" + Packed(table) + "\",\"matrices\":\"" +
+         Packed(matrices) + "\",\"meshParts\":\"" + Packed(parts) + "\",\"vertices\":\"" +
+         Packed(vertices) + "\",\"faces\":\"" + Packed(faces) + "\"}";
+}
+
+} // namespace
+
+std::string BuildViewData(const TViewRequest& request) {
+  static const char* const kNames[2][3] = {{"infantry", "tank", "car"}, {"A", "B"}};
+  std::vector<std::unique_ptr<TPathmap>> maps;
+  std::string entries;
+  for (size_t k = 0; k < request.Maps.size(); ++k) {
+    maps.push_back(std::make_unique<TPathmap>());
+    LoadMapFile(request.Maps[k], *maps.back());
+    entries += (k == 0 ? "" : ",") + MapEntry(kNames[request.Diff][k], request.Maps[k]);
+  }
+  const uint32_t size = maps[0]->Size();
+  for (const auto& map : maps)
+    if (map->Size() != size) // only the three maps of one world can get here
+      throw Exception("the three maps must have one size, but they are " + mapfile::SideText(size) +
+                      ", " + mapfile::SideText(maps[1]->Size()) + " and " +
+                      mapfile::SideText(maps[2]->Size()) + " cells");
+  return std::string("{\"mode\":") + (request.Diff ? "\"diff\"" : "\"classes\"") +
+         ",\"size\":" + std::to_string(size) + ",\"maps\":[" + entries +
+         "],\"world\":" + (request.ObjectFile.empty() ? "null" : WorldEntry(request, size)) + "}";
+}
+
+} // namespace quarnel

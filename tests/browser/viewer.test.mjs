@@ -1,0 +1,199 @@
+// The map viewer page of quarnel-inspect --view, opened from file:// in headless Chromium.
+// Environment: QUARNEL, QUARNEL_INSPECT (the built programs), QUARNEL_SOURCE_DIR, CHROMIUM.
+import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, before, test } from 'node:test';
+import puppeteer from 'puppeteer-core';
+
+const env = process.env;
+const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-view-'));
+const sample = path.join(env.QUARNEL_SOURCE_DIR, 'sample');
+const world = ['--objects', path.join(sample, 'StaticObjects.con'), '--meshes', path.join(sample, 'StandardMesh')];
+const classes = ['infantry', 'tank', 'car'];
+const classMaps = ['Infantry1Level0Map.raw', 'Tank0Level0Map.raw', 'Car4Level0Map.raw'];
+const colours = { infantry: [120, 20, 20], free: [255, 255, 255], onlyA: [220, 0, 0], onlyB: [0, 90, 230], equal: [200, 200, 200] };
+let browser;
+
+function run(program, args) {
+  const result = spawnSync(program, args, { cwd: dir, encoding: 'utf8' });
+  return { status: result.status, out: result.stdout, err: result.stderr };
+}
+
+function view(name, args) {
+  const result = run(env.QUARNEL_INSPECT, ['--view', name, ...args]);
+  assert.equal(result.err, '');
+  return path.join(dir, name);
+}
+
+// A map file of 64 by 64 cells, blocked where blocked(row, column) holds.
+function writeMap(name, blocked) {
+  const bytes = Buffer.alloc(548);
+  [0, 0, 6, 0, 0, 2, 0, -1, -1].forEach((v, k) => bytes.writeInt32LE(v, 4 * k));
+  for (let r = 0; r < 64; ++r) for (let c = 0; c < 64; ++c) if (blocked(r, c)) bytes[36 + 8 * r + (c >> 3)] |= 1 << (c & 7);
+  const empty = bytes.subarray(36).every((b) => b === 0);
+  if (empty) bytes.writeInt32LE(0, 32);
+  fs.writeFileSync(path.join(dir, name), empty ? bytes.subarray(0, 36) : bytes);
+  return name;
+}
+
+// Reads a map file of the given size: (row, column) -> blocked.
+function readMap(name, size) {
+  const bytes = fs.readFileSync(path.join(dir, name)), segments = [];
+  for (let at = 32; at < bytes.length;) {
+    const code = bytes.readInt32LE(at);
+    at += 4;
+    segments.push(code === -1 ? bytes.subarray(at, (at += 512)) : code);
+  }
+  return (r, c) => {
+    const s = segments[(r >> 6) * (size / 64) + (c >> 6)];
+    return typeof s === 'number' ? s === 1 : ((s[8 * (r & 63) + ((c & 63) >> 3)] >> (c & 7)) & 1) === 1;
+  };
+}
+
+// Opens a page; problems collects console errors, page errors and every request but the page.
+async function open(file) {
+  const page = await browser.newPage();
+  await page.setViewport({ width: 1400, height: 700 });
+  const problems = [];
+  page.on('console', (m) => m.type() === 'error' && problems.push(m.text()));
+  page.on('pageerror', (e) => problems.push(e.message));
+  page.on('request', (r) => r.url() !== `file://${file}` && problems.push(`request ${r.url()}`));
+  await page.goto(`file://${file}`);
+  await page.waitForFunction(() => document.documentElement.dataset.ready === 'yes');
+  return { page, problems };
+}
+
+// Where the centre of a cell is on the canvas: north up, row 0 at the bottom, column 0 at the left.
+async function screenPoint(page, row, column) {
+  const v = await page.evaluate(() => ({ ...window.quarnel.view, height: document.getElementById('canvas').height }));
+  return [(column + 0.5 - v.x0) * v.scale, v.height - (row + 0.5 - v.z0) * v.scale];
+}
+
+async function colourAt(page, [x, y]) {
+  return page.evaluate((x, y) => Array.from(document.getElementById('canvas').getContext('2d')
+    .getImageData(Math.floor(x), Math.floor(y), 1, 1).data.slice(0, 3)), x, y);
+}
+
+// Checks the colour of each cell centre that lies on the canvas away from the grid labels (top
+// and left edges) and the scale bar (bottom right); returns how many were checked.
+async function expectColours(page, expected) {
+  const size = await page.$eval('#canvas', (e) => [e.width, e.height]);
+  let checked = 0;
+  for (const [row, column, colour] of expected) {
+    const [x, y] = await screenPoint(page, row, column);
+    if (x < 45 || y < 20 || x >= size[0] || y >= size[1] || (x > size[0] - 200 && y > size[1] - 50)) continue;
+    assert.deepEqual(await colourAt(page, [x, y]), colours[colour], `cell (${row}, ${column}) at (${x}, ${y})`);
+    ++checked;
+  }
+  return checked;
+}
+
+before(async () => {
+  assert.equal(run(env.QUARNEL, [path.join(sample, 'StaticObjects.con'), path.join(sample, 'StandardMesh'), '512']).status, 0);
+  browser = await puppeteer.launch({
+    executablePath: env.CHROMIUM || '/usr/bin/chromium', headless: true,
+    args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
+      '--disable-component-update', '--disable-sync', `--user-data-dir=${path.join(dir, 'profile')}`],
+  });
+});
+
+after(async () => {
+  await browser?.close();
+  fs.rmSync(dir, { recursive: true, force: true });
+});
+
+test('the sample world page loads with no console error and no network request', async () => {
+  const { page, problems } = await open(view('sample.html', [...classMaps, ...world]));
+  assert.match(await page.$eval('#counts', (e) => e.textContent), /Objects43Trees17/);
+  assert.deepEqual(problems, []);
+});
+
+// An L in the bottom left corner, its arms of unequal length: a flipped or swapped axis moves it.
+const inL = (r, c) => (r < 24 && c < 4) || (r < 4 && c < 12);
+const probes = [[20, 1, 'infantry'], [1, 10, 'infantry'], [0, 0, 'infantry'], [1, 20, 'free'], [20, 10, 'free'],
+  [43, 1, 'free'], [20, 62, 'free'], [62, 2, 'free'], [30, 30, 'free']];
+
+test('an L-shaped map shows its blocked cells where they lie, at two zoom levels', async () => {
+  const maps = [writeMap('l.raw', inL), writeMap('free1.raw', () => false), writeMap('free2.raw', () => false)];
+  const { page, problems } = await open(view('l.html', maps));
+  assert.equal(await expectColours(page, probes), probes.length);
+  const fitScale = await page.evaluate(() => window.quarnel.view.scale);
+  const [x, y] = await screenPoint(page, 0, 0);
+  await page.mouse.move(x, y);
+  await page.mouse.wheel({ deltaY: -400 });
+  await page.waitForFunction((s) => window.quarnel.view.scale > 1.5 * s, {}, fitScale);
+  await page.evaluate(() => new Promise(requestAnimationFrame));
+  assert.ok(await expectColours(page, probes) >= 5);
+  assert.deepEqual(problems, []);
+});
+
+test('the diff view colours the cells blocked only in A, only in B and in both', async () => {
+  const a = writeMap('a.raw', inL);
+  const b = writeMap('b.raw', (r, c) => (r < 4 && c < 12) || (r >= 40 && r < 44 && c >= 40 && c < 44));
+  const { page, problems } = await open(view('diff.html', ['--diff', a, b]));
+  assert.equal(await expectColours(page, [[20, 1, 'onlyA'], [1, 10, 'equal'], [41, 41, 'onlyB'], [30, 30, 'free'],
+    [41, 1, 'free'], [1, 41, 'free']]), 6);
+  assert.deepEqual(problems, []);
+});
+
+// Sample cells: the first blocked infantry cell, the free cell beside it, a cell blocked for
+// cars only, a pine's cell, and cells filled as holes for infantry and for tanks.
+function chosenCells() {
+  const [infantry, tank, car] = classMaps.map((m) => readMap(m, 512));
+  const cells = [];
+  for (let r = 0; r < 512 && cells.length < 3; ++r) {
+    for (let c = 0; c < 511; ++c) {
+      if (cells.length === 0 && infantry(r, c) && !infantry(r, c + 1)) cells.push([r, c], [r, c + 1]);
+      else if (cells.length === 2 && car(r, c) && !tank(r, c)) { cells.push([r, c]); break; }
+    }
+  }
+  return [...cells, [260, 40], [98, 212], [335, 389]];
+}
+
+test('hovering a cell reads the row, column and blocked states of the map files', async () => {
+  const { page } = await open(view('sample.html', [...classMaps, ...world]));
+  const maps = classMaps.map((m) => readMap(m, 512));
+  for (const [row, column] of chosenCells()) {
+    await page.evaluate((r, c) => window.quarnel.setView(16, c + 0.5, r + 0.5), row, column);
+    await page.mouse.move(...(await screenPoint(page, row, column)));
+    const cell = JSON.parse(await page.$eval('#readout', (e) => e.dataset.cell));
+    const blocked = Object.fromEntries(classes.map((k, i) => [k, maps[i](row, column)]));
+    assert.deepEqual(cell, { row, column, blocked });
+    assert.match(await page.$eval('#readout', (e) => e.textContent), new RegExp(`row ${row}, column ${column}\\b`));
+  }
+});
+
+test('clicking a cell shows what quarnel-inspect --why --json says of it', async (t) => {
+  const why = (row, column) => run(env.QUARNEL_INSPECT, ['--why', `${row},${column}`, ...world, '--size', '512', '--json']);
+  if (why(0, 0).err.includes('unknown option --why')) return t.skip('this quarnel-inspect has no --why');
+  const { page } = await open(view('sample.html', [...classMaps, ...world]));
+  for (const [row, column] of chosenCells()) {
+    await page.evaluate((r, c) => window.quarnel.setView(16, c + 0.5, r + 0.5), row, column);
+    await page.mouse.click(...(await screenPoint(page, row, column)));
+    const shown = await page.evaluate(() => window.quarnelLastAnswer);
+    const told = JSON.parse(why(row, column).out);
+    const essence = (a) => ({ cell: a.cell, inside: a.inside, classes: a.classes.map(({ class: c, blocked, causes, near }) => ({ c, blocked, causes, near })) });
+    assert.deepEqual(essence(shown), essence(told));
+    const panel = await page.$eval('#answer', (e) => e.textContent);
+    for (const cause of told.classes.flatMap((c) => c.causes).filter((c) => c.object)) assert.ok(panel.includes(cause.object.name));
+  }
+});
+
+test('the page finds every cell of the sample world blocked or free as the map files hold it', async () => {
+  const { page } = await open(view('sample.html', [...classMaps, ...world]));
+  const shown = await page.evaluate(() => {
+    const bits = [];
+    for (let r = 0; r < 512; ++r) for (let c = 0; c < 512; ++c) for (const k of window.quarnel.explain(r, c).classes) bits.push(+k.blocked);
+    return bits.join('');
+  });
+  const maps = classMaps.map((m) => readMap(m, 512));
+  const wrong = [];
+  for (let i = 0; i < shown.length; ++i) {
+    const [cell, k] = [Math.floor(i / 3), i % 3];
+    if ((shown[i] === '1') !== maps[k](cell >> 9, cell & 511)) wrong.push([classes[k], cell >> 9, cell & 511]);
+  }
+  assert.deepEqual(wrong.slice(0, 5), []);
+});
