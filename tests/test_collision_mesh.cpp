@@ -206,6 +206,7 @@ TEST(CollisionMesh, PassesOverBlocksThatLeadBackInACircleInTimeOfTheFileNotTheCo
   }
 }
 
+#ifndef _WIN32
 std::string LoadText(TMeshCache& cache, const std::string& path) {
   TStaticObjectMeshNode node;
   try {
@@ -216,7 +217,6 @@ std::string LoadText(TMeshCache& cache, const std::string& path) {
   return node.HasMesh ? Text(node.Vertices(), node.Faces()) : "none";
 }
 
-#ifndef _WIN32
 TEST(MeshFiles, AreFoundWhateverTheirLetterCaseAndSharedByTheObjectsThatUseThem) {
   testutil::TempDir dir;
   auto tetra = [](float scale) { return TextOf(Tetrahedron(scale)); };
