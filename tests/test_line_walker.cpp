@@ -62,45 +62,6 @@ Cells EightCaseWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1, int64_t lo =
   }
 }
 
-TEST(LineWalker, VisitsTheCellsOfTheEightCaseWalkInOrderAtAnyOffset) {
-  EXPECT_EQ(Walk(4, 2, 0, 0), (Cells{{4, 2}, {3, 2}, {2, 1}, {1, 1}, {0, 0}})) << "ties";
-  std::mt19937_64 rng(11);
-  std::uniform_int_distribution<int64_t> coordinate(-5000, 5000);
-  for (int i = 0; i < 3200; ++i) {
-    // Every line of up to 17 cells each way, then random long ones.
-    const int64_t x0 = i < 1225 ? 7 : coordinate(rng), y0 = i < 1225 ? -3 : coordinate(rng);
-    const int64_t x1 = i < 1225 ? x0 + i % 35 - 17 : coordinate(rng);
-    const int64_t y1 = i < 1225 ? y0 + i / 35 - 17 : coordinate(rng);
-    const Cells expected = EightCaseWalk(x0, y0, x1, y1);
-    ASSERT_EQ(Walk(x0, y0, x1, y1), expected) << x0 << ", " << y0 << " to " << x1 << ", " << y1;
-    // Moved to the ends of the 64-bit range, the line takes the same steps.
-    const int64_t ox = kMax - 10000 - x0, oy = kMin + 10000 - y0;
-    Cells moved = Walk(x0 + ox, y0 + oy, x1 + ox, y1 + oy);
-    for (auto& [x, y] : moved)
-      x -= ox, y -= oy;
-    ASSERT_EQ(moved, expected);
-  }
-}
-
-TEST(LineWalker, StopsAtTheFirstCallThatSaysSoAndPassesItsContextUnchanged) {
-  struct Stop {
-    int Calls = 0, At = 0;
-  };
-  auto visitor = [](int64_t, int64_t, void* context) {
-    auto* s = static_cast<Stop*>(context);
-    return ++s->Calls != s->At;
-  };
-  for (int at = 0; at <= 11; ++at) {
-    Stop whole{0, at}, clipped{0, at}, none{0, at};
-    EXPECT_EQ(WalkLine(0, 0, 6, 2, visitor, &whole), at == 0 || at > 7);
-    EXPECT_EQ(whole.Calls, at == 0 || at > 7 ? 7 : at);
-    EXPECT_EQ(WalkLineClipped(-100, 0, 100, 0, 0, 0, 9, 0, visitor, &clipped), at == 0 || at > 10);
-    EXPECT_EQ(clipped.Calls, at == 0 || at > 10 ? 10 : at);
-    EXPECT_TRUE(WalkLineClipped(-100, 5, 100, 5, 0, 0, 9, 0, visitor, &none)) << "no cell, no call";
-    EXPECT_EQ(none.Calls, 0);
-  }
-}
-
 TEST(ClippedWalk, VisitsExactlyTheWholeWalksCellsInsideRandomWindows) {
   std::mt19937_64 rng(7);
   std::uniform_int_distribution<int64_t> coordinate(-60, 160), bound(-10, 110), far(-30000, 30000);

@@ -75,38 +75,6 @@ TEST(MapFile, HoldsEachBlockedCellInItsBitOfItsSegmentRecord) {
   EXPECT_EQ(ReadFile(dir / "map.raw"), Header(0) + Int32(1));
 }
 
-TEST(MapFile, RandomMapsRoundTripThroughTheReaderToTheSameCellsAndBytes) {
-  std::mt19937_64 rng(5);
-  TempDir dir;
-  for (auto [size, share] : {std::pair{64u, 0.001}, {128u, 0.5}, {192u, 0.3}, {320u, 0.02}}) {
-    std::bernoulli_distribution blocked(share), uniform(0.4), full(0.5);
-    TPathmap map;
-    map.SetSize(size);
-    std::set<std::pair<uint32_t, uint32_t>> cells;
-    for (uint32_t r = 0; r < size; ++r)
-      for (uint32_t c = 0; c < size; ++c)
-        if (blocked(rng))
-          map.Block(r, c), cells.insert({r, c});
-    for (int32_t j = 0; j < map.SegmentCount(); ++j) // some segments of the first row uniform
-      if (uniform(rng)) {
-        const uint64_t word = full(rng) ? ~uint64_t{0} : 0;
-        for (uint32_t k = 0; k < 64; ++k)
-          map.Row(k)[j] = word;
-      }
-    for (uint32_t r = 64; r < size; ++r) // the rows left as blocked one by one
-      for (uint32_t c = 0; c < size; ++c)
-        ASSERT_EQ(map.IsBlocked(r, c), cells.count({r, c}) == 1) << r << ", " << c;
-    map.SaveToFile((dir / "a.raw").string());
-    TPathmap loaded;
-    loaded.SetSize(64);
-    loaded.Block(1, 1);
-    LoadMapFile((dir / "a.raw").string(), loaded);
-    EXPECT_TRUE(SameCells(map, loaded));
-    loaded.SaveToFile((dir / "b.raw").string());
-    EXPECT_TRUE(ReadFile(dir / "a.raw") == ReadFile(dir / "b.raw"));
-  }
-}
-
 TEST(MapFile, TheReaderNamesEachDefectWithItsByteOffsetAndLeavesTheMapAlone) {
   // A 128 map: free at 32; mixed at 36 (cells 40..551, only (0, 64)); blocked at 552; mixed
   // at 556 (cells 560..1071, all but (127, 127)). 1072 bytes.
@@ -197,7 +165,6 @@ TEST(Pathmap, FailsAndKeepsItsStateAsEachOperationRequires) {
   for (auto [size, count] : levels)
     EXPECT_EQ(TPathmap::LevelCount(size), count) << size;
 }
-
 
 TEST(FillHoles, BlocksExactlyTheFreeCellsEnclosedOnFourEdgesAsThePlainScanDoes) {
   std::mt19937_64 rng(3);

@@ -56,20 +56,6 @@ TEST(Shapes, AreTheCellAloneAndSquaresOfTwoAndThreeCellsWithArmsOfThreeAndFour) 
   }
 }
 
-TEST(Brushes, BlockTheirClassShapeAroundRowYColumnXWhereverItFallsOnTheGrid) {
-  const int64_t places[] = {-6, -4, -3, -1,  0,   1,   3,   4,   59, 60,
-                            63, 64, 67, 123, 124, 127, 128, 131, 132};
-  for (int k = 0; k < 3; ++k)
-    for (int64_t row : places)
-      for (int64_t column : places) {
-        TPathmap brushed = Sized(128), plain = Sized(128);
-        TPathmap* target = &brushed;
-        EXPECT_TRUE(kBrushes[k](column, row, &target));
-        PlainShape(plain, row, column, *kShapes[k]);
-        ASSERT_TRUE(SameCells(brushed, plain)) << k << " at row " << row << ", column " << column;
-      }
-}
-
 TEST(TreeFootprints, BlockTheCellsAroundThePositionTruncatedTowardZero) {
   const CellSet four = {{20, 9}, {20, 10}, {21, 9}, {21, 10}};
   const std::pair<std::pair<double, double>, CellSet> infantry[] = {
@@ -83,20 +69,6 @@ TEST(TreeFootprints, BlockTheCellsAroundThePositionTruncatedTowardZero) {
     StampTreeInfantry(map, position.first, position.second);
     EXPECT_EQ(Blocked(map), cells) << position.first << ", " << position.second;
   }
-  std::mt19937_64 rng(2);
-  std::uniform_real_distribution<double> place(-6, 70);
-  for (int i = 0; i < 2000; ++i) {
-    const double x = place(rng), z = place(rng);
-    for (int k = 1; k < 3; ++k) {
-      TPathmap stamped = Sized(64), plain = Sized(64), widened = Sized(64);
-      (k == 1 ? StampTreeTank : StampTreeCar)(stamped, x, z);
-      PlainShape(plain, int64_t(z), int64_t(x), *kShapes[k]);
-      TCellMask mask(64);
-      MarkTreeCentre(mask, x, z);
-      WidenInto(mask, *kShapes[k], widened);
-      ASSERT_TRUE(SameCells(stamped, plain) && SameCells(widened, plain)) << x << ", " << z;
-    }
-  }
 }
 
 TEST(TreeFootprints, KnowTreesByTheirWholeNameInAnyLetterCase) {
@@ -106,25 +78,6 @@ TEST(TreeFootprints, KnowTreesByTheirWholeNameInAnyLetterCase) {
   for (const char* name :
        {"eu_pine8_m1", "eu_pine1_m1.sm", " eu_pine1_m1", "eu_pine1", "", "house_m1"})
     EXPECT_FALSE(IsTreeMesh(name)) << name;
-}
-
-TEST(WidenInto, BlocksWhatTheBrushBlocksAtEveryMarkedCellInAndAroundTheGrid) {
-  std::mt19937_64 rng(7);
-  for (uint32_t size : {64u, 128u, 192u}) {
-    std::uniform_int_distribution<int64_t> coordinate(-6, size + 5);
-    for (int k = 0; k < 3; ++k) {
-      TCellMask mask(size);
-      TPathmap widened = Sized(size), brushed = Sized(size);
-      TPathmap* target = &brushed;
-      for (int i = 0; i < 300; ++i) {
-        const int64_t row = coordinate(rng), column = coordinate(rng);
-        mask.Mark(row, column);
-        kBrushes[k](column, row, &target);
-      }
-      WidenInto(mask, *kShapes[k], widened);
-      ASSERT_TRUE(SameCells(widened, brushed)) << "size " << size << ", class " << k;
-    }
-  }
 }
 
 TEST(Transform, PlacesPointsByScaleThenTheThirdSecondAndFirstAngleThenPosition) {
@@ -191,7 +144,7 @@ bool PlainVisit(int64_t x, int64_t y, void* context) {
 TEST(Outline, BlocksWhatWholeWalksWithThePlainShapesBlockForMeshesAroundAndAcrossTheGrid) {
   std::mt19937_64 rng(4);
   int drawn = 0;
-  for (int i = 0; i < 600; ++i) {
+  for (int i = 0; i < 400; ++i) {
     const double spread = i % 50 == 0 ? 8000 : 60; // now and then edges of thousands of cells
     std::uniform_real_distribution<double> position(-80, 336), local(-spread, spread),
         near(-40, 40), angle(-180, 180), scale(-2.5, 2.5);
@@ -218,7 +171,7 @@ TEST(Outline, BlocksWhatWholeWalksWithThePlainShapesBlockForMeshesAroundAndAcros
       drawn += !Blocked(fast).empty();
     }
   }
-  EXPECT_GT(drawn, 1000);
+  EXPECT_GT(drawn, 600);
 }
 
 // Placements that overflow from a file are checked end to end; these need a node made here.
