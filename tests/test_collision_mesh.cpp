@@ -1,5 +1,4 @@
-// The collision mesh reader against a literal field-by-field reader, its failures, finding
-// files whatever their letter case, and sharing loaded meshes.
+// The collision mesh reader against a literal field-by-field reader, on random and damaged files.
 #include "mesh/CollisionMesh.h"
 #include "support/MeshFile.h"
 #include "support/TestUtil.h"
@@ -116,14 +115,6 @@ std::string Parse(const std::string& bytes) {
   }
 }
 
-Block Tetrahedron(float scale, int32_t edges = 0, uint32_t padding = 0) {
-  Block b;
-  b.Vertices = {{0, 0, 0}, {scale, 0, 0}, {0, scale, 0}, {0, 0, scale}};
-  b.Faces = {{0, 1, 2}, {0, 1, 3}, {0, 2, 3}, {1, 2, 3}};
-  b.EdgeRecords = edges, b.Padding = padding;
-  return b;
-}
-
 File RandomFile(std::mt19937& rng) {
   std::uniform_int_distribution<int> small(0, 6);
   std::uniform_real_distribution<float> coordinate(-1000, 1000);
@@ -177,30 +168,6 @@ TEST(CollisionMesh, KeepsWhatALiteralFieldByFieldReaderKeepsForRandomAndDamagedF
   }
   EXPECT_GT(failures, 2000);
   EXPECT_GT(meshes, 2000);
-}
-
-TEST(CollisionMesh, PassesOverBlocksThatLeadBackInACircleInTimeOfTheFileNotTheCount) {
-  for (const auto& [tail, circle] : {std::pair{0, 1}, {2, 3}, {1, 5}, {4, 7}}) {
-    File f;
-    f.HeaderType = tail % 2 ? 10 : 9;
-    for (int i = 0; i < tail + circle; ++i)
-      f.Blocks.push_back(Tetrahedron(float(i + 1), i % 3, i % 2 ? 6 : 0));
-    int64_t circleStart = int64_t(meshfile::MeshCountOffset(f.HeaderType)) + 4, lastStart;
-    for (int i = 0; i < tail; ++i)
-      circleStart += int64_t(meshfile::WriteBlock(f.Blocks[size_t(i)]).size());
-    lastStart = circleStart;
-    for (int i = tail; i < tail + circle - 1; ++i)
-      lastStart += int64_t(meshfile::WriteBlock(f.Blocks[size_t(i)]).size());
-    f.Blocks.back().BlockSize = int32_t(circleStart - lastStart - 4); // back to the circle
-    std::string bytes = meshfile::Write(f);
-    for (int32_t count = -2; count <= 40; ++count) {
-      meshfile::SetInt32(bytes, meshfile::MeshCountOffset(f.HeaderType), count);
-      ASSERT_EQ(Parse(bytes), LiteralLoad(bytes)) << "count " << count;
-    }
-    meshfile::SetInt32(bytes, meshfile::MeshCountOffset(f.HeaderType), INT_MAX);
-    EXPECT_EQ(Parse(bytes),
-              TextOf(f.Blocks[size_t(tail + (int64_t{INT_MAX} - 1 - tail) % circle)]));
-  }
 }
 
 } // namespace

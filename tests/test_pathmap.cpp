@@ -1,5 +1,5 @@
-// The pathmap: cell addressing as the map file stores it, the writer and the reader, hole
-// filling, and the grid's failures.
+// The pathmap: the map file reader against hand-made files, hole filling against the plain
+// scan, and the grid's failures.
 #include "segutils/MapFileReader.h"
 #include "segutils/SegUtils.h"
 #include "support/TestUtil.h"
@@ -30,49 +30,6 @@ std::string Cells(std::vector<std::pair<size_t, char>> bytes, char fill = 0) {
   for (auto [at, value] : bytes)
     cells[at] = value;
   return cells;
-}
-
-TEST(MapFile, HoldsEachBlockedCellInItsBitOfItsSegmentRecord) {
-  struct Case {
-    uint32_t Size;
-    std::set<std::pair<uint32_t, uint32_t>> Blocked; // all cells when it holds (-1, -1)
-    std::string Bytes;
-  };
-  std::set<std::pair<uint32_t, uint32_t>> allButOne;
-  for (uint32_t r = 0; r < 64; ++r)
-    for (uint32_t c = 0; c < 64; ++c)
-      if (r != 63 || c != 56)
-        allButOne.insert({r, c});
-  const Case cases[] = {
-      {64, {}, Header(0) + Int32(0)},
-      {64, {{0, 0}}, Header(0) + Int32(-1) + Cells({{0, 1}})},
-      {64,
-       {{0, 7}, {0, 8}, {1, 0}, {5, 9}, {63, 63}},
-       Header(0) + Int32(-1) + Cells({{0, char(128)}, {1, 1}, {8, 1}, {41, 2}, {511, char(128)}})},
-      {64, allButOne, Header(0) + Int32(-1) + Cells({{511, char(0xFE)}}, char(0xFF))},
-      {128, {{70, 3}}, Header(1) + Int32(0) + Int32(0) + Int32(-1) + Cells({{48, 8}}) + Int32(0)},
-      {128, {{0, 64}}, Header(1) + Int32(0) + Int32(-1) + Cells({{0, 1}}) + Int32(0) + Int32(0)},
-      {4096, {}, Header(6) + std::string(4 * 64 * 64, '\0')},
-  };
-  TempDir dir;
-  for (const Case& c : cases) {
-    TPathmap map;
-    map.SetSize(c.Size);
-    for (auto [r, col] : c.Blocked)
-      map.Block(r, col);
-    map.SaveToFile((dir / "map.raw").string());
-    EXPECT_TRUE(ReadFile(dir / "map.raw") == c.Bytes) << c.Size << ", " << c.Blocked.size();
-    TPathmap loaded;
-    LoadMapFile((dir / "map.raw").string(), loaded);
-    EXPECT_TRUE(SameCells(map, loaded));
-  }
-  TPathmap full;
-  full.SetSize(64);
-  for (uint32_t r = 0; r < 64; ++r)
-    for (uint32_t c = 0; c < 64; ++c)
-      full.Block(r, c);
-  full.SaveToFile((dir / "map.raw").string());
-  EXPECT_EQ(ReadFile(dir / "map.raw"), Header(0) + Int32(1));
 }
 
 TEST(MapFile, TheReaderNamesEachDefectWithItsByteOffsetAndLeavesTheMapAlone) {

@@ -1,5 +1,5 @@
-// What one object blocks: the class shapes, tree footprints, brushes, placement, outlines and
-// the widening of traced outlines, each fast form against its plain per-cell form.
+// What one object blocks: the class shapes, the infantry tree footprint, the placement of a
+// mesh and its outline. The fast forms are checked against these end to end.
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
@@ -71,15 +71,6 @@ TEST(TreeFootprints, BlockTheCellsAroundThePositionTruncatedTowardZero) {
   }
 }
 
-TEST(TreeFootprints, KnowTreesByTheirWholeNameInAnyLetterCase) {
-  for (const char* name : {"eu_pine1_m1", "EU_Pine7_M1", "palmshort_m1", "jungle_tree11b_m1",
-                           "pacific_palm_large_m1", "djungle_monstrea_m1"})
-    EXPECT_TRUE(IsTreeMesh(name)) << name;
-  for (const char* name :
-       {"eu_pine8_m1", "eu_pine1_m1.sm", " eu_pine1_m1", "eu_pine1", "", "house_m1"})
-    EXPECT_FALSE(IsTreeMesh(name)) << name;
-}
-
 TEST(Transform, PlacesPointsByScaleThenTheThirdSecondAndFirstAngleThenPosition) {
   struct Case {
     TVector3 Position, Scale, Rotation;
@@ -132,84 +123,6 @@ TEST(Outline, ATriangleWithHalfCellCornersBlocksItsEighteenEdgeCellsAndNotItsIns
   for (int64_t i = 0; i <= 6; ++i)
     expected.insert({{0, i}, {i, 6 - i}, {i, 0}});
   EXPECT_EQ(Blocked(map), expected);
-}
-
-// The outline the long way: every edge walked whole, every cell handed to the plain shape.
-bool PlainVisit(int64_t x, int64_t y, void* context) {
-  auto* target = static_cast<std::pair<TPathmap*, const TShape*>*>(context);
-  PlainShape(*target->first, y, x, *target->second);
-  return true;
-}
-
-TEST(Outline, BlocksWhatWholeWalksWithThePlainShapesBlockForMeshesAroundAndAcrossTheGrid) {
-  std::mt19937_64 rng(4);
-  int drawn = 0;
-  for (int i = 0; i < 400; ++i) {
-    const double spread = i % 50 == 0 ? 8000 : 60; // now and then edges of thousands of cells
-    std::uniform_real_distribution<double> position(-80, 336), local(-spread, spread),
-        near(-40, 40), angle(-180, 180), scale(-2.5, 2.5);
-    std::vector<TVector4> vertices;
-    for (int v = 0; v < 12; ++v)
-      vertices.push_back(v % 2 ? TVector4{near(rng), near(rng), near(rng), 1}
-                               : TVector4{local(rng), local(rng), local(rng), 1});
-    std::uniform_int_distribution<int32_t> index(0, 11);
-    std::vector<TFace> faces;
-    for (int f = 0; f < 10; ++f)
-      faces.push_back({index(rng), index(rng), index(rng)});
-    const auto node =
-        Node(vertices, faces, {position(rng), 0, position(rng)},
-             {angle(rng), angle(rng), angle(rng)}, {scale(rng), scale(rng), scale(rng)});
-    const std::vector<TCellPoint> points = PlaceMeshVertices(node);
-    for (int k = 0; k < 3; ++k) {
-      TPathmap fast = Sized(256), plain = Sized(256);
-      PathMeshOutline(fast, node, kBrushes[k]);
-      std::pair<TPathmap*, const TShape*> target{&plain, kShapes[k]};
-      for (const TFace& f : faces)
-        for (auto [a, b] : {std::pair{f.A, f.B}, {f.B, f.C}, {f.C, f.A}})
-          WalkLine(points[a].X, points[a].Y, points[b].X, points[b].Y, PlainVisit, &target);
-      ASSERT_TRUE(SameCells(fast, plain)) << "mesh " << i << ", class " << k;
-      drawn += !Blocked(fast).empty();
-    }
-  }
-  EXPECT_GT(drawn, 600);
-}
-
-// Placements that overflow from a file are checked end to end; these need a node made here.
-TEST(Outline, RefusesBadPlacementsAndFaceIndicesBeforeDrawingAnyEdge) {
-  const double nan = NAN, limit = std::ldexp(1.0, 62), below = std::nextafter(limit, 0.0);
-  const std::vector<TVector4> good = {{1, 0, 1, 1}, {9, 0, 1, 1}, {1, 0, 9, 1}, {1, 0, 1, 1}};
-  TPathmap map = Sized(64), unsized;
-  for (auto [vertex, message] :
-       {std::pair{TVector4{1, 0, nan, 1}, kInvalidFloatOp}, {{1, 0, -limit, 1}, kFloatOverflow}}) {
-    std::vector<TVector4> vertices = good; // the last vertex, used by no face, is placed first
-    vertices.back() = vertex;
-    EXPECT_EQ(MessageOf([&] {
-                PathMeshOutline(map, Node(vertices, {{0, 1, 2}}), BrushCar);
-              }),
-              message);
-  }
-  for (TFace face : {TFace{0, 1, 4}, TFace{-1, 1, 2}})
-    EXPECT_EQ(MessageOf([&] { PathMeshOutline(map, Node(good, {face}), BrushCar); }),
-              kRangeCheckError);
-  EXPECT_TRUE(Blocked(map).empty());
-  PathMeshOutline(
-      map, Node({{below, 1e300, -below, 1}, {-below, 0, below, 1}, {0, 0, 0, 1}}, {{0, 1, 2}}),
-      BrushInfantry);
-  EXPECT_TRUE(map.IsBlocked(0, 0));
-  EXPECT_EQ(MessageOf([&] {
-              PathMeshOutline(unsized, Node({{-5e6, 0, -5e6, 1}}, {{0, 0, 0}}), BrushInfantry);
-            }),
-            "Pathmap not initialised");
-  EXPECT_EQ(MessageOf([&] { PathMeshOutline(unsized, Node(good, {}), BrushInfantry); }),
-            "<no error>");
-  for (CellVisitor brush : kBrushes) {
-    TPathmap* target = &unsized;
-    EXPECT_EQ(MessageOf([&] { brush(-100, -100, &target); }), "Pathmap not initialised");
-  }
-  EXPECT_EQ(MessageOf([&] { StampTreeCar(unsized, -100, -100); }), "Pathmap not initialised");
-  EXPECT_EQ(MessageOf([&] { StampTreeInfantry(map, nan, 1); }), kInvalidFloatOp);
-  TCellMask mask(64);
-  EXPECT_EQ(MessageOf([&] { MarkTreeCentre(mask, 1, -limit); }), kFloatOverflow);
 }
 
 } // namespace

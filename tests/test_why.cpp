@@ -150,7 +150,7 @@ TEST_F(WhyWorld, ACellFreeForInfantryNextToAWallAndAPostIsBlockedForTanksByBothA
   EXPECT_EQ(result.Status, 1);
 }
 
-TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFillingAlsoInJson) {
+TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFilling) {
   const std::string post =
       "Object 3 \"mediclocker\" (line 5): position -0.5/0/40.5, rotation "
       "0/0/0, scale 1/1/1, mesh m/MedicLocker_m1.sm\n    its outline covers the "
@@ -161,21 +161,6 @@ TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFi
             "four neighbours is blocked or outside the grid\n\n"
             "Tank (Tank0Level0Map.raw): blocked\n  " +
                 post + "\nCar (Car4Level0Map.raw): blocked\n  " + post);
-  const std::string cause =
-      R"({"kind":"outline","object":{"number":3,"name":"mediclocker","line":5,)"
-      R"("position":[-0.5,0,40.5],"rotation":[0,0,0],"scale":[1,1,1],)"
-      R"("mesh":"m/MedicLocker_m1.sm"},"face":0,"vertices":[0,1,2],"edge":[0,1],)"
-      R"("coveringEdges":3})";
-  EXPECT_EQ(Why({"--why", "41,0", "--json", "Infantry1Level0Map.raw"}).Output,
-            R"({"cell":{"row":41,"column":0},"square":{"x":[0,1],"z":[41,42]},"inside":true,)"
-            R"("classes":[{"class":"infantry","map":"Infantry1Level0Map.raw","blocked":true,)"
-            R"("files":[{"file":"Infantry1Level0Map.raw","blocked":true,"agrees":true}],)"
-            R"("causes":[{"kind":"hole"}],"near":[]},{"class":"tank","map":"Tank0Level0Map.raw",)"
-            R"("blocked":true,"files":[],"causes":[)" +
-                cause +
-                R"(],"near":[]},{"class":"car","map":"Car4Level0Map.raw","blocked":true,)"
-                R"("files":[],"causes":[)" +
-                cause + "],\"near\":[]}]}\n");
 }
 
 TEST_F(WhyWorld, MistakesAndFailuresGiveTheToolsMessagesAndStatusTwo) {
