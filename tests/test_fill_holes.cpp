@@ -15,7 +15,8 @@ namespace {
 void CopyMap(const TPathmap& from, TPathmap& to) {
   to.SetSize(from.Size());
   for (uint32_t r = 0; r < from.Size(); ++r)
-    std::copy(from.Row(r), from.Row(r) + from.SegmentCount(), to.Row(r));
+    for (int32_t j = 0; j < from.SegmentCount(); ++j)
+      to.Row(r)[j] = from.Row(r)[j];
 }
 
 // A 64 map from a picture: '#' blocked, '.' free, placed with its top-left at (row, col).

@@ -79,7 +79,7 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
     if (IsTreeMesh(node.Name))
       StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
     else if (node.HasMesh)
-      TraceMeshOutline(node, worldSize, TCellMask::MarkVisitor, &centres);
+      TraceMeshOutline(node, centres);
   }
   FinishMap(centres, kInfantryShape, pathmap, "Infantry1Level0Map.raw");
   pathmap.Clear();

@@ -6,18 +6,17 @@
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
-#include <cstdlib>
-#include <memory>
-#include <vector>
 
 namespace quarnel {
 
 // A bit grid of the map's cells and a margin of kMaxBrushReach cells on every side, since a
-// brush centred in the margin still reaches into the map. Row r, column c is bit
-// (c + 64) mod 64 of word (c + 64) div 64 of row r + kMaxBrushReach: one spare word on
-// either side of every row keeps shifted neighbours inside the row.
+// brush centred in the margin still reaches into the map. It is kept in a TPathmap one
+// segment larger on every side: cell (r, c) is cell (r + 64, c + 64) there, so tile (i, j)
+// of the mask, i and j from -1 to SegmentCount, holds the cells of map segment (i, j). Like
+// the map's, its memory grows with the tiles marked, not with its area.
 class TCellMask {
 public:
+  // size is the map's size, a multiple of 64 below 2^28 (the largest a TPathmap takes).
   explicit TCellMask(uint32_t size);
 
   uint32_t Size() const { return FSize; }
@@ -25,21 +24,22 @@ public:
   void Mark(int64_t row, int64_t column);
   // A CellVisitor that marks the cell (row y, column x) in the TCellMask at context.
   static bool MarkVisitor(int64_t x, int64_t y, void* context);
+  // Marks the cells of WalkLine(x0, y0, x1, y1) (x the column, y the row) that lie in the map
+  // and its margin, the same cells as WalkLineClipped with MarkVisitor, a row's run at a time.
+  void MarkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
 
-  // The words of row r, for r from -kMaxBrushReach to Size + kMaxBrushReach - 1.
-  const uint64_t* Row(int64_t r) const {
-    return Words.get() + static_cast<size_t>(r + kMaxBrushReach) * WordsPerRow;
-  }
-  size_t RowWords() const { return WordsPerRow; }
+  // The 64 words of tile (i, j), word k holding row 64i + k, or null when none of its cells
+  // is marked.
+  const uint64_t* Tile(int32_t i, int32_t j) const { return Cells.Segment(i + 1, j + 1); }
+  // The tiles with a marked cell, each as (i + 1) × (SegmentCount + 2) + j + 1.
+  const std::vector<size_t>& MarkedTiles() const { return Cells.WrittenSegments(); }
 
 private:
+  // Marks columns first..last of one row, all in the map and its margin.
+  void MarkRun(int64_t row, int64_t first, int64_t last);
+
   uint32_t FSize;
-  size_t WordsPerRow;
-  struct FreeDeleter {
-    void operator()(uint64_t* p) const { std::free(p); }
-  };
-  // Zeroed by calloc, so that pages no outline reaches are never touched.
-  std::unique_ptr<uint64_t[], FreeDeleter> Words;
+  TPathmap Cells;
 };
 
 // Marks the cell of a tree at world position (x, z), truncated toward zero as the tree
@@ -48,7 +48,8 @@ void MarkTreeCentre(TCellMask& mask, double x, double z);
 
 // Blocks in map every cell that shape, centred on a marked cell, covers: the same cells as
 // the brush of that shape's class applied at every marked cell. The shape's half widths must
-// not grow away from its centre row.
+// not grow away from its centre row. Only segments within reach of a marked cell are visited,
+// and only those that then hold a blocked cell are written.
 void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map);
 
 } // namespace quarnel

@@ -82,7 +82,7 @@ void BlockSpan(TPathmap& map, int64_t row, int64_t first, int64_t last) {
   last = std::min<int64_t>(last, size - 1);
   if (first > last)
     return;
-  uint64_t* words = map.Row(static_cast<uint32_t>(row));
+  const auto words = map.Row(static_cast<uint32_t>(row));
   const int64_t firstWord = first >> 6;
   const int64_t lastWord = last >> 6;
   const uint64_t head = ~uint64_t{0} << (first & 63);
@@ -113,16 +113,16 @@ void StampShape(TPathmap& map, int64_t row, int64_t column, const TShape& shape)
   if (row >= reach && column >= reach && row < size - reach && column < size - reach) {
     const int64_t left = column - reach;
     const unsigned shift = static_cast<unsigned>(left & 63);
-    const auto stride = static_cast<size_t>(map.SegmentCount());
-    uint64_t* words = map.Row(static_cast<uint32_t>(row - reach)) + (left >> 6);
-    for (int i = 0; i < rows; ++i, words += stride) {
+    const auto word = static_cast<size_t>(left >> 6);
+    for (int i = 0; i < rows; ++i) {
+      const auto words = map.Row(static_cast<uint32_t>(row - reach + i));
       const uint64_t mask = RowMask(shape, i);
-      words[0] |= mask << shift;
+      words[word] |= mask << shift;
       // The spill into the next word is non-zero only when the shape reaches it, and then
       // that word lies inside the grid.
       const uint64_t spill = shift == 0 ? 0 : mask >> (64 - shift);
       if (spill != 0)
-        words[1] |= spill;
+        words[word + 1] |= spill;
     }
     return;
   }

@@ -60,23 +60,33 @@ private:
 
 } // namespace
 
-std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node) {
+void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint>& points) {
   TMatrix4 m;
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
   const auto vertices = node.Vertices();
-  std::vector<TCellPoint> points(vertices.size());
+  points.resize(vertices.size());
   for (size_t i = 0; i < vertices.size(); ++i) {
     const TVector4 placed = TransformPoint(vertices[i], m);
     points[i].X = FloorCell(placed.x);
     points[i].Y = FloorCell(placed.z);
   }
+}
+
+std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node) {
+  std::vector<TCellPoint> points;
+  PlaceMeshVertices(node, points);
   return points;
 }
 
-void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
-                      void* context) {
-  const std::vector<TCellPoint> points = PlaceMeshVertices(node);
+namespace {
+
+// Places the node's vertices and calls walk(a, b) for the three edges of every face in order,
+// each distinct walk once; the failures are those of TraceMeshOutline.
+template <bool Dedup, typename Walk>
+void TraceFaces(const TStaticObjectMeshNode& node, uint32_t mapSize, Walk&& walk) {
+  static thread_local std::vector<TCellPoint> points; // reused: no allocation per object
+  PlaceMeshVertices(node, points);
 
   const auto faces = node.Faces();
   if (faces.empty())
@@ -86,11 +96,10 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
   if (mapSize == 0)
     throw Exception("Pathmap not initialised");
 
-  const int64_t lo = -kMaxBrushReach;
-  const int64_t hi = static_cast<int64_t>(mapSize) - 1 + kMaxBrushReach;
   const size_t count = points.size();
   static thread_local TWalkSet walks;
-  walks.Reset(3 * faces.size());
+  if (Dedup)
+    walks.Reset(3 * faces.size());
   for (const TFace& face : faces) {
     if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
         static_cast<uint32_t>(face.C) >= count)
@@ -98,13 +107,30 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
     const TCellPoint a = points[static_cast<size_t>(face.A)];
     const TCellPoint b = points[static_cast<size_t>(face.B)];
     const TCellPoint c = points[static_cast<size_t>(face.C)];
-    if (walks.Insert(a, b))
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
-    if (walks.Insert(b, c))
-      WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, visitor, context);
-    if (walks.Insert(c, a))
-      WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, visitor, context);
+    if (!Dedup || walks.Insert(a, b))
+      walk(a, b);
+    if (!Dedup || walks.Insert(b, c))
+      walk(b, c);
+    if (!Dedup || walks.Insert(c, a))
+      walk(c, a);
   }
+}
+
+} // namespace
+
+void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
+                      void* context) {
+  const int64_t lo = -kMaxBrushReach;
+  const int64_t hi = static_cast<int64_t>(mapSize) - 1 + kMaxBrushReach;
+  TraceFaces<true>(node, mapSize, [&](const TCellPoint& a, const TCellPoint& b) {
+    WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
+  });
+}
+
+void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
+  TraceFaces<true>(node, centres.Size(), [&](const TCellPoint& a, const TCellPoint& b) {
+    centres.MarkLine(a.X, a.Y, b.X, b.Y);
+  });
 }
 
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {
