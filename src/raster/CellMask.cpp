@@ -10,29 +10,25 @@
 
 namespace quarnel {
 
-TCellMask::TCellMask(uint32_t size) : FSize(size) {
+TCellMask::TCellMask(uint32_t size)
+    : FSize(size), Extent(size == 0 ? 0 : uint64_t{size} + 2 * kMaxBrushReach) {
   if (size != 0)
     Cells.SetSize(size + 128);
 }
 
-void TCellMask::MarkRun(int64_t row, int64_t first, int64_t last) {
-  // In the cells of Cells: row r + 64, columns first + 64 to last + 64, all at least 60.
-  const int64_t r = row + 64, c0 = first + 64, c1 = last + 64;
-  const auto i = static_cast<int32_t>(r >> 6);
-  for (int64_t j = c0 >> 6; j <= c1 >> 6; ++j) {
-    const int64_t lo = std::max(c0, 64 * j) & 63;
-    const int64_t hi = std::min(c1, 64 * j + 63) & 63;
-    const uint64_t bits = (~uint64_t{0} << lo) & (~uint64_t{0} >> (63 - hi));
-    Cells.WritableSegment(i, static_cast<int32_t>(j))[r & 63] |= bits;
-  }
-}
-
-void TCellMask::Mark(int64_t row, int64_t column) {
-  const int64_t size = FSize;
-  if (size == 0 || row < -kMaxBrushReach || column < -kMaxBrushReach ||
-      row >= size + kMaxBrushReach || column >= size + kMaxBrushReach)
+void TCellMask::MarkWord(int64_t row, int64_t first, uint64_t bits) {
+  if (static_cast<uint64_t>(row + kMaxBrushReach) >= Extent)
     return;
-  MarkRun(row, column, column);
+  // Keep columns -kMaxBrushReach to Size + kMaxBrushReach - 1: bit t is column first + t.
+  const int64_t lo = -kMaxBrushReach - first, hi = int64_t{FSize} + kMaxBrushReach - 1 - first;
+  if (lo > 0)
+    bits = lo >= 64 ? 0 : bits & (~uint64_t{0} << lo);
+  if (hi < 63)
+    bits = hi < 0 ? 0 : bits & (~uint64_t{0} >> (63 - hi));
+  if (bits == 0)
+    return;
+  const int64_t r = row + 64, c = first + 64; // in Cells
+  Cells.WritableSegment(static_cast<int32_t>(r >> 6), static_cast<int32_t>(c >> 6))[r & 63] |= bits;
 }
 
 bool TCellMask::MarkVisitor(int64_t x, int64_t y, void* context) {
@@ -71,6 +67,12 @@ private:
 void TCellMask::MarkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
   if (FSize == 0)
     return;
+  // Most walks of an outline have one cell or two: their end points.
+  if (static_cast<uint64_t>(x1 - x0 + 1) <= 2 && static_cast<uint64_t>(y1 - y0 + 1) <= 2) {
+    Mark(y0, x0);
+    Mark(y1, x1);
+    return;
+  }
   const int64_t lo = -kMaxBrushReach;
   const int64_t hi = int64_t{FSize} - 1 + kMaxBrushReach;
   const linewalk::TWalk walk = linewalk::MakeWalk(x0, y0, x1, y1);
@@ -92,26 +94,17 @@ void MarkTreeCentre(TCellMask& mask, double x, double z) {
 
 namespace {
 
-// Column 64j + t is bit t of word j, so a left shift moves every cell east (to a higher
-// column). FromWest(x, s) is the middle word of x[0..2] with every cell replaced by the cell s
-// columns west of it (lower columns), its top bits carried in from x[0]; FromEast likewise
-// from s columns east, carried in from x[2]. 0 < s < 64.
-inline uint64_t FromWest(const uint64_t* x, int s) {
-  return (x[1] << s) | (x[0] >> (64 - s));
-}
-inline uint64_t FromEast(const uint64_t* x, int s) {
-  return (x[1] >> s) | (x[2] << (64 - s));
-}
+constexpr int kWindowRows = 64 + 2 * kMaxBrushReach;
 
-// Rows -kMaxBrushReach to 63 + kMaxBrushReach of the mask around map segment (i, j), each as
-// the three words of tiles j - 1, j and j + 1.
+// Rows -kMaxBrushReach to 63 + kMaxBrushReach of the mask around map segment (i, j): Words[t][k]
+// is row k - kMaxBrushReach of tile j - 1 + t. Columns run down the rows so that the loops over
+// rows below work on whole vectors of words.
 struct TWindow {
-  static constexpr int kRows = 64 + 2 * kMaxBrushReach;
-  uint64_t Words[kRows][3] = {};
+  uint64_t Words[3][kWindowRows];
 
   // False when no tile around (i, j) holds a marked cell: then the window is all free.
-  bool Load(const TCellMask& mask, int32_t i, int32_t j, int reach) {
-    const uint64_t* tiles[3][3];
+  bool Load(const TCellMask& mask, int32_t i, int32_t j) {
+    const uint64_t* tiles[3][3]; // [row of tiles][column of tiles]
     bool any = false;
     for (int di = 0; di < 3; ++di)
       for (int dj = 0; dj < 3; ++dj) {
@@ -120,59 +113,82 @@ struct TWindow {
       }
     if (!any)
       return false;
-    for (int k = -reach; k < 64 + reach; ++k) {
-      const int di = k < 0 ? 0 : k < 64 ? 1 : 2;
-      for (int dj = 0; dj < 3; ++dj) {
-        const uint64_t* tile = tiles[di][dj];
-        Words[k + kMaxBrushReach][dj] = tile == nullptr ? 0 : tile[(k + 64) & 63];
-      }
+    for (int t = 0; t < 3; ++t) {
+      uint64_t* column = Words[t];
+      Copy(column, tiles[0][t] == nullptr ? nullptr : tiles[0][t] + 64 - kMaxBrushReach,
+           kMaxBrushReach);
+      Copy(column + kMaxBrushReach, tiles[1][t], 64);
+      Copy(column + kMaxBrushReach + 64, tiles[2][t], kMaxBrushReach);
     }
     return true;
   }
-  const uint64_t* Row(int k) const { return Words[k + kMaxBrushReach]; }
+
+private:
+  static void Copy(uint64_t* to, const uint64_t* from, int count) {
+    if (from == nullptr)
+      std::fill_n(to, count, 0);
+    else
+      std::copy_n(from, count, to);
+  }
 };
 
-// The cells of row k (0 to 63) of the window's middle tile that the shape covers.
+// Blocks in out[0..63] the cells of the window's middle tile that the shape covers.
 //
 // The shape is the union, over its rows, of the marked cells d rows away widened by the half
 // width w(d) of that row. With V_e the union of the rows within e of the centre, and the half
 // widths not growing with |d|, that is the union of V_e widened by w(e), taken only at the e
 // where w changes (and at the last row): e.g. for the tank, V_0 by 3, V_2 by 2 and V_3 by 0.
-uint64_t WidenedRow(const TWindow& window, int k, const TShape& shape) {
+//
+// Column 64j + t is bit t of word j, so a left shift moves every cell east (to a higher
+// column): the cell s columns west of bit t of the middle word is bit t of
+// (middle << s) | (west >> (64 - s)), the west word carrying in its top s bits; the cell s
+// columns east likewise of (middle >> s) | (east << (64 - s)). 0 < s < 64.
+void Widen(const TWindow& window, const TShape& shape, uint64_t (&out)[64]) {
   const int reach = shape.Reach;
-  uint64_t rows[3];
-  std::copy_n(window.Row(k), 3, rows);
-  uint64_t widened = 0;
+  std::fill_n(out, 64, 0);
+  // Only rows within reach of a marked row can gain a cell: rows first to last.
+  int first = 64, last = -1;
+  for (int k = -reach; k < 64 + reach; ++k) {
+    const int t = k + kMaxBrushReach;
+    if ((window.Words[0][t] | window.Words[1][t] | window.Words[2][t]) != 0) {
+      first = std::min(first, std::max(k - reach, 0));
+      last = std::max(last, std::min(k + reach, 63));
+    }
+  }
+  uint64_t v[3][64]; // V_e of the rows first to last of each column of tiles
+  for (int t = 0; t < 3; ++t)
+    std::copy_n(window.Words[t] + kMaxBrushReach, 64, v[t]);
   for (int e = 0; e <= reach; ++e) {
     if (e > 0) {
-      const uint64_t* south = window.Row(k - e);
-      const uint64_t* north = window.Row(k + e);
-      for (int t = 0; t < 3; ++t)
-        rows[t] |= south[t] | north[t];
+      for (int t = 0; t < 3; ++t) {
+        const uint64_t* south = window.Words[t] + kMaxBrushReach - e;
+        const uint64_t* north = window.Words[t] + kMaxBrushReach + e;
+        for (int k = first; k <= last; ++k)
+          v[t][k] |= south[k] | north[k];
+      }
     }
     const int half = shape.HalfWidth[reach + e];
     if (e < reach && shape.HalfWidth[reach + e + 1] == half)
       continue;
     assert(e == reach || shape.HalfWidth[reach + e + 1] < half);
-    uint64_t v = rows[1];
+    for (int k = first; k <= last; ++k)
+      out[k] |= v[1][k];
     for (int s = 1; s <= half; ++s)
-      v |= FromWest(rows, s) | FromEast(rows, s);
-    widened |= v;
+      for (int k = first; k <= last; ++k)
+        out[k] |= (v[1][k] << s) | (v[0][k] >> (64 - s)) | (v[1][k] >> s) | (v[2][k] << (64 - s));
   }
-  return widened;
 }
 
 // Widens the marks around map segment (i, j) into it; a segment left all free is not written.
 void WidenSegment(const TCellMask& mask, const TShape& shape, TPathmap& map, int32_t i, int32_t j) {
   TWindow window;
-  if (!window.Load(mask, i, j, shape.Reach))
+  if (!window.Load(mask, i, j))
     return;
   uint64_t out[64];
+  Widen(window, shape, out);
   uint64_t any = 0;
-  for (int k = 0; k < 64; ++k) {
-    out[k] = WidenedRow(window, k, shape);
+  for (int k = 0; k < 64; ++k)
     any |= out[k];
-  }
   if (any == 0)
     return;
   uint64_t* segment = map.WritableSegment(i, j);
@@ -182,24 +198,63 @@ void WidenSegment(const TCellMask& mask, const TShape& shape, TPathmap& map, int
 
 } // namespace
 
-// A marked cell reaches at most kMaxBrushReach < 64 cells, so only map segments next to a
-// marked tile (or on it) can gain a blocked cell; each of them is widened once.
+namespace {
+
+// Whether the marks of a tile reach, with the shape's reach, into the map segment di rows and
+// dj columns of segments away from it (each -1, 0 or 1): a mark reaches the segment to the
+// south only from the tile's first reach rows, the one to the west only from its first reach
+// columns, and so on.
+class TReach {
+public:
+  TReach(const uint64_t* tile, int reach) : Reach(reach) {
+    for (int k = 0; k < 64; ++k) {
+      Rows[1] |= tile[k];
+      if (k < reach)
+        Rows[0] |= tile[k];
+      if (k >= 64 - reach)
+        Rows[2] |= tile[k];
+    }
+  }
+
+  bool Into(int di, int dj) const {
+    if (Reach == 0)
+      return di == 0 && dj == 0;
+    const uint64_t rows = Rows[di + 1];
+    const uint64_t west = (uint64_t{1} << Reach) - 1; // columns 0 to reach - 1
+    const uint64_t east = ~(~uint64_t{0} >> Reach);   // columns 64 - reach to 63
+    return (rows & (dj < 0 ? west : dj > 0 ? east : ~uint64_t{0})) != 0;
+  }
+
+private:
+  int Reach;
+  uint64_t Rows[3] = {}; // the marks of the first reach rows, of all rows, of the last reach
+};
+
+} // namespace
+
+// A marked cell reaches at most kMaxBrushReach < 64 cells, so only the map segment of a marked
+// tile and those next to it that its marks reach can gain a blocked cell; each of them is
+// widened once.
 void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
   assert(shape.Reach >= 0 && shape.Reach <= kMaxBrushReach);
   assert(mask.Size() == map.Size());
   const int64_t n = map.SegmentCount();
   const int64_t tilesPerRow = n + 2;
   std::vector<bool> done(static_cast<size_t>(n * n));
-  for (size_t tile : mask.MarkedTiles()) {
-    // Tile (ti, tj), from -1 to n, touches map segments ti - 1 to ti + 1 by tj - 1 to tj + 1.
-    const int64_t ti = static_cast<int64_t>(tile) / tilesPerRow - 1;
-    const int64_t tj = static_cast<int64_t>(tile) % tilesPerRow - 1;
-    for (int64_t i = std::max<int64_t>(ti - 1, 0); i <= std::min(ti + 1, n - 1); ++i)
-      for (int64_t j = std::max<int64_t>(tj - 1, 0); j <= std::min(tj + 1, n - 1); ++j) {
-        const auto index = static_cast<size_t>(i * n + j);
-        if (done[index])
+  for (size_t index : mask.MarkedTiles()) {
+    const int64_t ti = static_cast<int64_t>(index) / tilesPerRow - 1; // -1 to n
+    const int64_t tj = static_cast<int64_t>(index) % tilesPerRow - 1;
+    const TReach reaches(mask.Tile(static_cast<int32_t>(ti), static_cast<int32_t>(tj)),
+                         shape.Reach);
+    for (int di = -1; di <= 1; ++di)
+      for (int dj = -1; dj <= 1; ++dj) {
+        const int64_t i = ti + di, j = tj + dj;
+        if (i < 0 || j < 0 || i >= n || j >= n || !reaches.Into(di, dj))
           continue;
-        done[index] = true;
+        const auto segment = static_cast<size_t>(i * n + j);
+        if (done[segment])
+          continue;
+        done[segment] = true;
         WidenSegment(mask, shape, map, static_cast<int32_t>(i), static_cast<int32_t>(j));
       }
   }

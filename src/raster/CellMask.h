@@ -21,7 +21,18 @@ public:
 
   uint32_t Size() const { return FSize; }
   // Marks a cell; cells outside the map and its margin are ignored.
-  void Mark(int64_t row, int64_t column);
+  void Mark(int64_t row, int64_t column) {
+    // Unsigned, a row or column below -kMaxBrushReach wraps around to a huge number.
+    if (static_cast<uint64_t>(row + kMaxBrushReach) >= Extent ||
+        static_cast<uint64_t>(column + kMaxBrushReach) >= Extent)
+      return;
+    const int64_t r = row + 64, c = column + 64; // in Cells
+    Cells.WritableSegment(static_cast<int32_t>(r >> 6), static_cast<int32_t>(c >> 6))[r & 63] |=
+        uint64_t{1} << (c & 63);
+  }
+  // Marks the cells of bits in one row, bit t the cell of column first + t; first is a multiple
+  // of 64. Cells outside the map and its margin are ignored.
+  void MarkWord(int64_t row, int64_t first, uint64_t bits);
   // A CellVisitor that marks the cell (row y, column x) in the TCellMask at context.
   static bool MarkVisitor(int64_t x, int64_t y, void* context);
   // Marks the cells of WalkLine(x0, y0, x1, y1) (x the column, y the row) that lie in the map
@@ -35,10 +46,8 @@ public:
   const std::vector<size_t>& MarkedTiles() const { return Cells.WrittenSegments(); }
 
 private:
-  // Marks columns first..last of one row, all in the map and its margin.
-  void MarkRun(int64_t row, int64_t first, int64_t last);
-
   uint32_t FSize;
+  uint64_t Extent; // the side of the map and its margins, 0 for a map of size 0
   TPathmap Cells;
 };
 

@@ -1,6 +1,7 @@
 // Mesh outlines: placed vertices floored to cells, and every face's edges walked with a brush.
 #include "raster/Outline.h"
 
+#include "raster/BoxMarks.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
@@ -81,56 +82,140 @@ std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node) {
 
 namespace {
 
-// Places the node's vertices and calls walk(a, b) for the three edges of every face in order,
-// each distinct walk once; the failures are those of TraceMeshOutline.
-template <bool Dedup, typename Walk>
-void TraceFaces(const TStaticObjectMeshNode& node, uint32_t mapSize, Walk&& walk) {
-  static thread_local std::vector<TCellPoint> points; // reused: no allocation per object
+// The placed vertices of the node for tracing its outline, or null when it has no face; the
+// failures are those of TraceMeshOutline, in its order. The storage is reused between calls.
+const std::vector<TCellPoint>* PlaceForTracing(const TStaticObjectMeshNode& node,
+                                               uint32_t mapSize) {
+  static thread_local std::vector<TCellPoint> points;
   PlaceMeshVertices(node, points);
-
-  const auto faces = node.Faces();
-  if (faces.empty())
-    return;
+  if (node.Faces().empty())
+    return nullptr;
   // The whole walk of any edge hands at least its first cell to the brush, so an unsized map
   // fails here also when every edge lies outside the window.
   if (mapSize == 0)
     throw Exception("Pathmap not initialised");
+  return &points;
+}
 
+// The placed corners of a face; an index outside the vertices raises "Range check error".
+struct TCorners {
+  TCellPoint A, B, C;
+};
+TCorners CornersOf(const TFace& face, const std::vector<TCellPoint>& points) {
   const size_t count = points.size();
-  static thread_local TWalkSet walks;
-  if (Dedup)
-    walks.Reset(3 * faces.size());
-  for (const TFace& face : faces) {
-    if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
-        static_cast<uint32_t>(face.C) >= count)
-      throw Exception(kRangeCheckError);
-    const TCellPoint a = points[static_cast<size_t>(face.A)];
-    const TCellPoint b = points[static_cast<size_t>(face.B)];
-    const TCellPoint c = points[static_cast<size_t>(face.C)];
-    if (!Dedup || walks.Insert(a, b))
-      walk(a, b);
-    if (!Dedup || walks.Insert(b, c))
-      walk(b, c);
-    if (!Dedup || walks.Insert(c, a))
-      walk(c, a);
-  }
+  if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
+      static_cast<uint32_t>(face.C) >= count)
+    throw Exception(kRangeCheckError);
+  return {points[static_cast<size_t>(face.A)], points[static_cast<size_t>(face.B)],
+          points[static_cast<size_t>(face.C)]};
 }
 
 } // namespace
 
 void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
                       void* context) {
+  const std::vector<TCellPoint>* points = PlaceForTracing(node, mapSize);
+  if (points == nullptr)
+    return;
   const int64_t lo = -kMaxBrushReach;
   const int64_t hi = static_cast<int64_t>(mapSize) - 1 + kMaxBrushReach;
-  TraceFaces<true>(node, mapSize, [&](const TCellPoint& a, const TCellPoint& b) {
-    WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
-  });
+  static thread_local TWalkSet walks;
+  walks.Reset(3 * node.Faces().size());
+  auto walk = [&](const TCellPoint& a, const TCellPoint& b) {
+    if (walks.Insert(a, b))
+      WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
+  };
+  for (const TFace& face : node.Faces()) {
+    const TCorners c = CornersOf(face, *points);
+    walk(c.A, c.B);
+    walk(c.B, c.C);
+    walk(c.C, c.A);
+  }
 }
 
+namespace {
+
+// The walks of one object in the keys of its box, each kept once; as TWalkSet.
+class TBoxWalkSet {
+public:
+  void Reset(size_t walks) {
+    size_t capacity = 64;
+    while (capacity < 2 * walks)
+      capacity *= 2;
+    if (Slots.size() < capacity)
+      Slots.resize(capacity);
+    Mask = capacity - 1;
+    ++Generation;
+    if (Generation == 0) { // the stamps wrapped around: forget every slot for real
+      for (TSlot& slot : Slots)
+        slot.Generation = 0;
+      Generation = 1;
+    }
+  }
+
+  // True when the walk from a to b was not in the set; adds it.
+  bool Insert(TBoxMarks::TKey a, TBoxMarks::TKey b) {
+    const uint64_t walk = uint64_t{a} << 32 | b;
+    for (size_t i = (walk * 0x9E3779B97F4A7C15ull >> 32) & Mask;; i = (i + 1) & Mask) {
+      TSlot& slot = Slots[i];
+      if (slot.Generation != Generation) {
+        slot = {walk, Generation};
+        return true;
+      }
+      if (slot.Walk == walk)
+        return false;
+    }
+  }
+
+private:
+  struct TSlot {
+    uint64_t Walk = 0;
+    uint32_t Generation = 0;
+  };
+  std::vector<TSlot> Slots;
+  size_t Mask = 0;
+  uint32_t Generation = 0;
+};
+
+} // namespace
+
+// Marks the same cells as the form above with MarkVisitor, in fewer steps: the cells are
+// gathered in the box of the object's points (TBoxMarks) when it is small enough, which it
+// is for the objects of a world. Every walk marks its end points, so each face marks its
+// three corners, and a walk of at most two cells marks nothing more; only the longer walks
+// are walked, each distinct one once.
 void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
-  TraceFaces<true>(node, centres.Size(), [&](const TCellPoint& a, const TCellPoint& b) {
-    centres.MarkLine(a.X, a.Y, b.X, b.Y);
-  });
+  const std::vector<TCellPoint>* points = PlaceForTracing(node, centres.Size());
+  if (points == nullptr)
+    return;
+  static thread_local TBoxMarks box;
+  if (!box.Begin(*points)) {
+    TraceMeshOutline(node, centres.Size(), TCellMask::MarkVisitor, &centres);
+    return;
+  }
+  const std::vector<TBoxMarks::TKey>& keys = box.Keys();
+  const size_t count = keys.size();
+  static thread_local TBoxWalkSet walks;
+  walks.Reset(3 * node.Faces().size());
+  auto walk = [&](TBoxMarks::TKey a, TBoxMarks::TKey b) {
+    if (!TBoxMarks::IsShortWalk(a, b) && walks.Insert(a, b))
+      box.MarkLine(a, b);
+  };
+  for (const TFace& face : node.Faces()) {
+    if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
+        static_cast<uint32_t>(face.C) >= count)
+      throw Exception(kRangeCheckError);
+    const TBoxMarks::TKey a = keys[static_cast<size_t>(face.A)];
+    const TBoxMarks::TKey b = keys[static_cast<size_t>(face.B)];
+    const TBoxMarks::TKey c = keys[static_cast<size_t>(face.C)];
+    box.Mark(a);
+    box.Mark(b);
+    box.Mark(c);
+    walk(a, b);
+    walk(b, c);
+    walk(c, a);
+  }
+  box.MarkInto(centres);
 }
 
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace quarnel {
@@ -115,34 +116,36 @@ namespace {
 class TMapWriter {
 public:
   // fileSize bounds the bytes to come: a small map needs no large buffer.
-  TMapWriter(TFile& file, size_t fileSize) : File(file) {
-    Buffer.reserve(std::min(fileSize, kCapacity));
-  }
+  TMapWriter(TFile& file, size_t fileSize)
+      : File(file), Capacity(std::min(fileSize, kCapacity)), Buffer(new uint8_t[Capacity]) {}
 
-  // Room for count more bytes at the end of the buffer, to be filled by the caller.
+  // Room for count (at most kCapacity) more bytes at the end of the buffer, to be filled by
+  // the caller.
   uint8_t* Append(size_t count) {
-    if (Buffer.size() + count > kCapacity)
+    if (Used + count > Capacity)
       Flush();
-    Buffer.resize(Buffer.size() + count);
-    return Buffer.data() + Buffer.size() - count;
+    Used += count;
+    return Buffer.get() + Used - count;
   }
 
   void Flush() {
-    if (Buffer.empty())
+    if (Used == 0)
       return;
-    const int64_t written = File.Write(Buffer.data(), Buffer.size());
-    if (written != static_cast<int64_t>(Buffer.size())) {
+    const int64_t written = File.Write(Buffer.get(), Used);
+    if (written != static_cast<int64_t>(Used)) {
       File.Close();
       throw Exception("Error writing file");
     }
-    Buffer.clear();
+    Used = 0;
   }
 
 private:
   static constexpr size_t kCapacity = size_t{1} << 20;
 
   TFile& File;
-  std::vector<uint8_t> Buffer;
+  size_t Capacity;
+  std::unique_ptr<uint8_t[]> Buffer;
+  size_t Used = 0;
 };
 
 } // namespace
