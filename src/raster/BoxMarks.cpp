@@ -36,7 +36,7 @@ bool TBoxMarks::Begin(std::span<const TCellPoint> points) {
 void TBoxMarks::MarkLine(TKey a, TKey b) {
   const linewalk::TWalk walk = linewalk::MakeWalk(a & 511, a >> 9, b & 511, b >> 9);
   linewalk::Run(walk, 0, walk.A, [&](int64_t x, int64_t y) {
-    Mark(static_cast<TKey>(y << 9 | x));
+    Words[y * kWordsPerRow + (x >> 6)] |= uint64_t{1} << (x & 63);
     return true;
   });
 }

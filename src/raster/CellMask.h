@@ -35,10 +35,6 @@ public:
   void MarkWord(int64_t row, int64_t first, uint64_t bits);
   // A CellVisitor that marks the cell (row y, column x) in the TCellMask at context.
   static bool MarkVisitor(int64_t x, int64_t y, void* context);
-  // Marks the cells of WalkLine(x0, y0, x1, y1) (x the column, y the row) that lie in the map
-  // and its margin, the same cells as WalkLineClipped with MarkVisitor, a row's run at a time.
-  void MarkLine(int64_t x0, int64_t y0, int64_t x1, int64_t y1);
-
   // The 64 words of tile (i, j), word k holding row 64i + k, or null when none of its cells
   // is marked.
   const uint64_t* Tile(int32_t i, int32_t j) const { return Cells.Segment(i + 1, j + 1); }

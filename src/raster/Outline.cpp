@@ -66,11 +66,13 @@ void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
   const auto vertices = node.Vertices();
+  static thread_local std::vector<TPlanePoint> placed; // reused: no allocation per object
+  placed.resize(vertices.size());
+  TransformPointsXZ(vertices, m, placed.data());
   points.resize(vertices.size());
   for (size_t i = 0; i < vertices.size(); ++i) {
-    const TVector4 placed = TransformPoint(vertices[i], m);
-    points[i].X = FloorCell(placed.x);
-    points[i].Y = FloorCell(placed.z);
+    points[i].X = FloorCell(placed[i].X);
+    points[i].Y = FloorCell(placed[i].Z);
   }
 }
 
@@ -135,46 +137,58 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
 
 namespace {
 
-// The walks of one object in the keys of its box, each kept once; as TWalkSet.
+// The walks of one object in the keys of its box, each kept once, as TWalkSet does. A walk
+// is 36 bits, two keys of 18 bits; a slot holds it with the stamp of the object in the 24 bits
+// above, so that starting over costs nothing. The table starts small and doubles when half
+// full, since an object has far fewer distinct walks than edges.
 class TBoxWalkSet {
 public:
-  void Reset(size_t walks) {
-    size_t capacity = 64;
-    while (capacity < 2 * walks)
-      capacity *= 2;
-    if (Slots.size() < capacity)
-      Slots.resize(capacity);
-    Mask = capacity - 1;
-    ++Generation;
-    if (Generation == 0) { // the stamps wrapped around: forget every slot for real
-      for (TSlot& slot : Slots)
-        slot.Generation = 0;
-      Generation = 1;
+  void Reset() {
+    ++Stamp;
+    if (Stamp == kStamps || Slots.empty()) { // the stamps wrapped around: forget every slot
+      Slots.assign(kInitialSlots, 0);
+      Stamp = 1;
     }
+    Count = 0;
   }
 
   // True when the walk from a to b was not in the set; adds it.
   bool Insert(TBoxMarks::TKey a, TBoxMarks::TKey b) {
-    const uint64_t walk = uint64_t{a} << 32 | b;
-    for (size_t i = (walk * 0x9E3779B97F4A7C15ull >> 32) & Mask;; i = (i + 1) & Mask) {
-      TSlot& slot = Slots[i];
-      if (slot.Generation != Generation) {
-        slot = {walk, Generation};
-        return true;
-      }
-      if (slot.Walk == walk)
-        return false;
-    }
+    const uint64_t slot = Stamp << kWalkBits | uint64_t{a} << 18 | b;
+    if (!Add(slot))
+      return false;
+    if (++Count * 2 > Slots.size())
+      Grow();
+    return true;
   }
 
 private:
-  struct TSlot {
-    uint64_t Walk = 0;
-    uint32_t Generation = 0;
-  };
-  std::vector<TSlot> Slots;
-  size_t Mask = 0;
-  uint32_t Generation = 0;
+  static constexpr int kWalkBits = 36;
+  static constexpr uint64_t kStamps = uint64_t{1} << (64 - kWalkBits), kInitialSlots = 1024;
+
+  bool Add(uint64_t slot) {
+    const size_t mask = Slots.size() - 1;
+    const uint64_t walk = slot & ((uint64_t{1} << kWalkBits) - 1);
+    for (size_t i = (walk * 0x9E3779B97F4A7C15ull >> 32) & mask;; i = (i + 1) & mask) {
+      if (Slots[i] >> kWalkBits != Stamp) {
+        Slots[i] = slot;
+        return true;
+      }
+      if (Slots[i] == slot)
+        return false;
+    }
+  }
+  void Grow() {
+    std::vector<uint64_t> old(Slots.size() * 2, 0);
+    old.swap(Slots);
+    for (uint64_t slot : old)
+      if (slot >> kWalkBits == Stamp)
+        Add(slot);
+  }
+
+  std::vector<uint64_t> Slots;
+  size_t Count = 0;
+  uint64_t Stamp = 0;
 };
 
 } // namespace
@@ -196,7 +210,7 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
   const std::vector<TBoxMarks::TKey>& keys = box.Keys();
   const size_t count = keys.size();
   static thread_local TBoxWalkSet walks;
-  walks.Reset(3 * node.Faces().size());
+  walks.Reset();
   auto walk = [&](TBoxMarks::TKey a, TBoxMarks::TKey b) {
     if (!TBoxMarks::IsShortWalk(a, b) && walks.Insert(a, b))
       box.MarkLine(a, b);

@@ -162,11 +162,12 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
   TMapWriter out(file,
                  mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
   mapfile::PutHeader(out.Append(mapfile::kHeaderSize), FSize);
+  static_assert(mapfile::kFree == 0);
   for (int32_t i = 0; i < FSegmentCount; ++i) {
     for (int32_t j = 0; j < FSegmentCount; ++j) {
       const uint64_t* words = Segment(i, j);
-      if (words == nullptr) { // never written: all free
-        PutInt32At(out.Append(mapfile::kCodeSize), mapfile::kFree);
+      if (words == nullptr) { // never written: all free, the code 0
+        std::memset(out.Append(mapfile::kCodeSize), 0, mapfile::kCodeSize);
         continue;
       }
       mapfile::TSegmentCode code;
@@ -207,13 +208,17 @@ void FillSegmentHoles(TPathmap& map, int32_t i, int32_t j) {
   const uint64_t southRow = neighbour(i - 1, j)[63];
   const uint64_t northRow = neighbour(i + 1, j)[0];
   uint64_t* cur = map.WritableSegment(i, j);
+  // Rows -1 to 64 of the segment as they were: since no fill changes what another cell sees,
+  // every row is computed from these, with no dependence from one row to the next.
+  uint64_t rows[66];
+  rows[0] = southRow;
+  std::copy_n(cur, 64, rows + 1);
+  rows[65] = northRow;
   for (int k = 0; k < 64; ++k) {
-    const uint64_t w = cur[k];
-    const uint64_t south = k == 0 ? southRow : cur[k - 1];
-    const uint64_t north = k == 63 ? northRow : cur[k + 1];
+    const uint64_t w = rows[k + 1];
     const uint64_t westBlocked = (w << 1) | (west[k] >> 63);
     const uint64_t eastBlocked = (w >> 1) | (east[k] << 63);
-    cur[k] = w | (~w & westBlocked & eastBlocked & south & north);
+    cur[k] = w | (~w & westBlocked & eastBlocked & rows[k] & rows[k + 2]);
   }
 }
 
