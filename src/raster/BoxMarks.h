@@ -18,6 +18,7 @@ class TBoxMarks {
 public:
   // A cell of the box as one number: (row - first row) × 512 + (column - first column).
   using TKey = uint32_t;
+  static constexpr int kKeyBits = 18;
 
   // Starts over with the box of points and the key of every point; false, with no keys, when
   // the box is more than 512 cells high or spans more than 8 words of 64 columns.

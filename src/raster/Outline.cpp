@@ -137,11 +137,11 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
 
 namespace {
 
-// The walks of one object in the keys of its box, each kept once, as TWalkSet does. A walk
-// is 36 bits, two keys of 18 bits; a slot holds it with the stamp of the object in the 24 bits
-// above, so that starting over costs nothing. The table starts small and doubles when half
-// full, since an object has far fewer distinct walks than edges.
-class TBoxWalkSet {
+// A set of keys of KeyBits bits for one object, as TWalkSet keeps walks: a slot holds a key
+// with the object's stamp in the bits above it, so that starting over costs nothing. The
+// table starts small and doubles when half full, since an object has far fewer distinct walks
+// and faces in its box than edges.
+template <int KeyBits> class TKeySet {
 public:
   void Reset() {
     ++Stamp;
@@ -152,10 +152,9 @@ public:
     Count = 0;
   }
 
-  // True when the walk from a to b was not in the set; adds it.
-  bool Insert(TBoxMarks::TKey a, TBoxMarks::TKey b) {
-    const uint64_t slot = Stamp << kWalkBits | uint64_t{a} << 18 | b;
-    if (!Add(slot))
+  // True when key was not in the set; adds it.
+  bool Insert(uint64_t key) {
+    if (!Add(Stamp << KeyBits | key))
       return false;
     if (++Count * 2 > Slots.size())
       Grow();
@@ -163,14 +162,13 @@ public:
   }
 
 private:
-  static constexpr int kWalkBits = 36;
-  static constexpr uint64_t kStamps = uint64_t{1} << (64 - kWalkBits), kInitialSlots = 1024;
+  static constexpr uint64_t kStamps = uint64_t{1} << (64 - KeyBits), kInitialSlots = 1024;
 
   bool Add(uint64_t slot) {
     const size_t mask = Slots.size() - 1;
-    const uint64_t walk = slot & ((uint64_t{1} << kWalkBits) - 1);
-    for (size_t i = (walk * 0x9E3779B97F4A7C15ull >> 32) & mask;; i = (i + 1) & mask) {
-      if (Slots[i] >> kWalkBits != Stamp) {
+    const uint64_t key = slot & ((uint64_t{1} << KeyBits) - 1);
+    for (size_t i = (key * 0x9E3779B97F4A7C15ull >> 32) & mask;; i = (i + 1) & mask) {
+      if (Slots[i] >> KeyBits != Stamp) {
         Slots[i] = slot;
         return true;
       }
@@ -182,7 +180,7 @@ private:
     std::vector<uint64_t> old(Slots.size() * 2, 0);
     old.swap(Slots);
     for (uint64_t slot : old)
-      if (slot >> kWalkBits == Stamp)
+      if (slot >> KeyBits == Stamp)
         Add(slot);
   }
 
@@ -209,19 +207,25 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
   }
   const std::vector<TBoxMarks::TKey>& keys = box.Keys();
   const size_t count = keys.size();
-  static thread_local TBoxWalkSet walks;
+  // The faces of a wall project onto a few cells: a face whose corners fall in the cells of
+  // an earlier one, in the same order, walks the same three lines and is passed over.
+  static thread_local TKeySet<3 * TBoxMarks::kKeyBits> faces;
+  static thread_local TKeySet<2 * TBoxMarks::kKeyBits> walks;
+  faces.Reset();
   walks.Reset();
-  auto walk = [&](TBoxMarks::TKey a, TBoxMarks::TKey b) {
-    if (!TBoxMarks::IsShortWalk(a, b) && walks.Insert(a, b))
+  auto walk = [&](uint64_t a, uint64_t b) {
+    if (!TBoxMarks::IsShortWalk(a, b) && walks.Insert(a << TBoxMarks::kKeyBits | b))
       box.MarkLine(a, b);
   };
   for (const TFace& face : node.Faces()) {
     if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
         static_cast<uint32_t>(face.C) >= count)
       throw Exception(kRangeCheckError);
-    const TBoxMarks::TKey a = keys[static_cast<size_t>(face.A)];
-    const TBoxMarks::TKey b = keys[static_cast<size_t>(face.B)];
-    const TBoxMarks::TKey c = keys[static_cast<size_t>(face.C)];
+    const uint64_t a = keys[static_cast<size_t>(face.A)];
+    const uint64_t b = keys[static_cast<size_t>(face.B)];
+    const uint64_t c = keys[static_cast<size_t>(face.C)];
+    if (!faces.Insert((a << TBoxMarks::kKeyBits | b) << TBoxMarks::kKeyBits | c))
+      continue;
     box.Mark(a);
     box.Mark(b);
     box.Mark(c);
