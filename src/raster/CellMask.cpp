@@ -52,6 +52,21 @@ struct TSpill {
   int First = 0, Last = -1;                         // the rows that may hold a cell
 
   void Widen(const uint64_t* tile, const TShape& shape);
+  // Adds rows first to last of v (row k at v[k]) widened by Half columns either way.
+  template <int Half> void Spread(const uint64_t* v, int first, int last) {
+    for (int k = first; k <= last; ++k) {
+      const uint64_t x = v[k];
+      uint64_t middle = x, west = 0, east = 0;
+      for (int s = 1; s <= Half; ++s) {
+        middle |= (x << s) | (x >> s);
+        west |= x << (64 - s);
+        east |= x >> (64 - s);
+      }
+      Middle[k + kMaxBrushReach] |= middle;
+      West[k + kMaxBrushReach] |= west;
+      East[k + kMaxBrushReach] |= east;
+    }
+  }
   // Blocks the spill in map, the tile being map segment (i, j), -1 to SegmentCount.
   void BlockInto(TPathmap& map, int64_t i, int64_t j) const;
 };
@@ -93,15 +108,23 @@ void TSpill::Widen(const uint64_t* tile, const TShape& shape) {
     if (e < reach && shape.HalfWidth[reach + e + 1] == half)
       continue;
     assert(e == reach || shape.HalfWidth[reach + e + 1] < half);
-    for (int k = First; k <= Last; ++k)
-      Middle[k + o] |= v[k + o];
-    for (int s = 1; s <= half; ++s)
-      for (int k = First; k <= Last; ++k) {
-        const uint64_t x = v[k + o];
-        Middle[k + o] |= (x << s) | (x >> s);
-        West[k + o] |= x << (64 - s);
-        East[k + o] |= x >> (64 - s);
-      }
+    assert(half <= kMaxBrushReach);
+    switch (half) { // a fixed half width lets the loop over rows run on whole vectors
+    case 0:
+      Spread<0>(v + o, First, Last);
+      break;
+    case 1:
+      Spread<1>(v + o, First, Last);
+      break;
+    case 2:
+      Spread<2>(v + o, First, Last);
+      break;
+    case 3:
+      Spread<3>(v + o, First, Last);
+      break;
+    default:
+      Spread<kMaxBrushReach>(v + o, First, Last);
+    }
   }
 }
 
