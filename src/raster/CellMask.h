@@ -6,6 +6,7 @@
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
+#include <vector>
 
 namespace quarnel {
 
@@ -53,8 +54,8 @@ void MarkTreeCentre(TCellMask& mask, double x, double z);
 
 // Blocks in map every cell that shape, centred on a marked cell, covers: the same cells as
 // the brush of that shape's class applied at every marked cell. The shape's half widths must
-// not grow away from its centre row. Only segments within reach of a marked cell are visited,
-// and only those that then hold a blocked cell are written.
+// not grow away from its centre row. The cost follows the marked tiles, and only segments
+// that gain a blocked cell are written.
 void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map);
 
 } // namespace quarnel

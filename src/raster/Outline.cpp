@@ -165,14 +165,15 @@ private:
   static constexpr uint64_t kStamps = uint64_t{1} << (64 - KeyBits), kInitialSlots = 1024;
 
   bool Add(uint64_t slot) {
+    uint64_t* slots = Slots.data();
     const size_t mask = Slots.size() - 1;
-    const uint64_t key = slot & ((uint64_t{1} << KeyBits) - 1);
+    const uint64_t stamp = Stamp, key = slot & ((uint64_t{1} << KeyBits) - 1);
     for (size_t i = (key * 0x9E3779B97F4A7C15ull >> 32) & mask;; i = (i + 1) & mask) {
-      if (Slots[i] >> KeyBits != Stamp) {
-        Slots[i] = slot;
+      if (slots[i] >> KeyBits != stamp) {
+        slots[i] = slot;
         return true;
       }
-      if (Slots[i] == slot)
+      if (slots[i] == slot)
         return false;
     }
   }
