@@ -99,17 +99,11 @@ const std::vector<TCellPoint>* PlaceForTracing(const TStaticObjectMeshNode& node
   return &points;
 }
 
-// The placed corners of a face; an index outside the vertices raises "Range check error".
-struct TCorners {
-  TCellPoint A, B, C;
-};
-TCorners CornersOf(const TFace& face, const std::vector<TCellPoint>& points) {
-  const size_t count = points.size();
+// Raises "Range check error" for a face with an index outside count vertices.
+void CheckFace(const TFace& face, size_t count) {
   if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
       static_cast<uint32_t>(face.C) >= count)
     throw Exception(kRangeCheckError);
-  return {points[static_cast<size_t>(face.A)], points[static_cast<size_t>(face.B)],
-          points[static_cast<size_t>(face.C)]};
 }
 
 } // namespace
@@ -123,15 +117,17 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
   const int64_t hi = static_cast<int64_t>(mapSize) - 1 + kMaxBrushReach;
   static thread_local TWalkSet walks;
   walks.Reset(3 * node.Faces().size());
-  auto walk = [&](const TCellPoint& a, const TCellPoint& b) {
+  for (const TFace& face : node.Faces()) {
+    CheckFace(face, points->size());
+    const TCellPoint a = (*points)[static_cast<size_t>(face.A)];
+    const TCellPoint b = (*points)[static_cast<size_t>(face.B)];
+    const TCellPoint c = (*points)[static_cast<size_t>(face.C)];
     if (walks.Insert(a, b))
       WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
-  };
-  for (const TFace& face : node.Faces()) {
-    const TCorners c = CornersOf(face, *points);
-    walk(c.A, c.B);
-    walk(c.B, c.C);
-    walk(c.C, c.A);
+    if (walks.Insert(b, c))
+      WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, visitor, context);
+    if (walks.Insert(c, a))
+      WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, visitor, context);
   }
 }
 
@@ -219,9 +215,7 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
       box.MarkLine(a, b);
   };
   for (const TFace& face : node.Faces()) {
-    if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
-        static_cast<uint32_t>(face.C) >= count)
-      throw Exception(kRangeCheckError);
+    CheckFace(face, count);
     const uint64_t a = keys[static_cast<size_t>(face.A)];
     const uint64_t b = keys[static_cast<size_t>(face.B)];
     const uint64_t c = keys[static_cast<size_t>(face.C)];
