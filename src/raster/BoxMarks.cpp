@@ -42,14 +42,10 @@ void TBoxMarks::MarkLine(TKey a, TKey b) {
 }
 
 void TBoxMarks::MarkInto(TCellMask& mask) {
+  for (int64_t w = 0; w < UsedWords; ++w)
+    mask.MarkWords(Y0, X0 + 64 * w, Words + w, kWordsPerRow, UsedRows);
   for (int64_t t = 0; t < UsedRows; ++t)
-    for (int64_t w = 0; w < UsedWords; ++w) {
-      uint64_t& word = Words[t * kWordsPerRow + w];
-      if (word != 0) {
-        mask.MarkWord(Y0 + t, X0 + 64 * w, word);
-        word = 0;
-      }
-    }
+    std::fill_n(Words + t * kWordsPerRow, UsedWords, 0);
 }
 
 } // namespace quarnel

@@ -15,19 +15,36 @@ TCellMask::TCellMask(uint32_t size)
     Cells.SetSize(size + 128);
 }
 
-void TCellMask::MarkWord(int64_t row, int64_t first, uint64_t bits) {
-  if (static_cast<uint64_t>(row + kMaxBrushReach) >= Extent)
+void TCellMask::MarkWords(int64_t firstRow, int64_t first, const uint64_t* words, size_t stride,
+                          int64_t rows) {
+  if (FSize == 0)
     return;
-  // Keep columns -kMaxBrushReach to Size + kMaxBrushReach - 1: bit t is column first + t.
+  // Keep columns -kMaxBrushReach to Size + kMaxBrushReach - 1 (bit t is column first + t) and
+  // the rows of the same range.
+  uint64_t keep = ~uint64_t{0};
   const int64_t lo = -kMaxBrushReach - first, hi = int64_t{FSize} + kMaxBrushReach - 1 - first;
   if (lo > 0)
-    bits = lo >= 64 ? 0 : bits & (~uint64_t{0} << lo);
+    keep = lo >= 64 ? 0 : keep & (~uint64_t{0} << lo);
   if (hi < 63)
-    bits = hi < 0 ? 0 : bits & (~uint64_t{0} >> (63 - hi));
-  if (bits == 0)
+    keep = hi < 0 ? 0 : keep & (~uint64_t{0} >> (63 - hi));
+  const int64_t rowLo = std::max(firstRow, int64_t{-kMaxBrushReach});
+  const int64_t rowHi = std::min(firstRow + rows - 1, int64_t{FSize} + kMaxBrushReach - 1);
+  if (keep == 0)
     return;
-  const int64_t r = row + 64, c = first + 64; // in Cells
-  Cells.WritableSegment(static_cast<int32_t>(r >> 6), static_cast<int32_t>(c >> 6))[r & 63] |= bits;
+  const auto j = static_cast<int32_t>((first + 64) >> 6); // the tile column in Cells
+  uint64_t* tile = nullptr;
+  int64_t tileRow = -1;
+  for (int64_t row = rowLo; row <= rowHi; ++row) {
+    const uint64_t bits = words[static_cast<size_t>(row - firstRow) * stride] & keep;
+    if (bits == 0)
+      continue;
+    const int64_t r = row + 64; // in Cells
+    if ((r >> 6) != tileRow) {  // a tile's words are looked up once per 64 rows
+      tileRow = r >> 6;
+      tile = Cells.WritableSegment(static_cast<int32_t>(tileRow), j);
+    }
+    tile[r & 63] |= bits;
+  }
 }
 
 bool TCellMask::MarkVisitor(int64_t x, int64_t y, void* context) {

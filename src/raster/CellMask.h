@@ -31,9 +31,11 @@ public:
     Cells.WritableSegment(static_cast<int32_t>(r >> 6), static_cast<int32_t>(c >> 6))[r & 63] |=
         uint64_t{1} << (c & 63);
   }
-  // Marks the cells of bits in one row, bit t the cell of column first + t; first is a multiple
-  // of 64. Cells outside the map and its margin are ignored.
-  void MarkWord(int64_t row, int64_t first, uint64_t bits);
+  // Marks the cells of a column of words: bit t of words[k × stride] is the cell of row
+  // firstRow + k and column first + t, for k from 0 to rows - 1; first is a multiple of 64.
+  // Cells outside the map and its margin are ignored.
+  void MarkWords(int64_t firstRow, int64_t first, const uint64_t* words, size_t stride,
+                 int64_t rows);
   // A CellVisitor that marks the cell (row y, column x) in the TCellMask at context.
   static bool MarkVisitor(int64_t x, int64_t y, void* context);
   // The 64 words of tile (i, j), word k holding row 64i + k, or null when none of its cells
