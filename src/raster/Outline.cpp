@@ -99,11 +99,11 @@ const std::vector<TCellPoint>* PlaceForTracing(const TStaticObjectMeshNode& node
   return &points;
 }
 
-// Raises "Range check error" for a face with an index outside count vertices.
-void CheckFace(const TFace& face, size_t count) {
-  if (static_cast<uint32_t>(face.A) >= count || static_cast<uint32_t>(face.B) >= count ||
-      static_cast<uint32_t>(face.C) >= count)
-    throw Exception(kRangeCheckError);
+// True when every index of a face lies in the count vertices; a face with any other index
+// raises "Range check error".
+bool InRange(const TFace& face, size_t count) {
+  return static_cast<uint32_t>(face.A) < count && static_cast<uint32_t>(face.B) < count &&
+         static_cast<uint32_t>(face.C) < count;
 }
 
 } // namespace
@@ -118,7 +118,8 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
   static thread_local TWalkSet walks;
   walks.Reset(3 * node.Faces().size());
   for (const TFace& face : node.Faces()) {
-    CheckFace(face, points->size());
+    if (!InRange(face, points->size()))
+      throw Exception(kRangeCheckError);
     const TCellPoint a = (*points)[static_cast<size_t>(face.A)];
     const TCellPoint b = (*points)[static_cast<size_t>(face.B)];
     const TCellPoint c = (*points)[static_cast<size_t>(face.C)];
@@ -215,7 +216,8 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
       box.MarkLine(a, b);
   };
   for (const TFace& face : node.Faces()) {
-    CheckFace(face, count);
+    if (!InRange(face, count))
+      throw Exception(kRangeCheckError);
     const uint64_t a = keys[static_cast<size_t>(face.A)];
     const uint64_t b = keys[static_cast<size_t>(face.B)];
     const uint64_t c = keys[static_cast<size_t>(face.C)];
