@@ -8,6 +8,11 @@
 namespace quarnel {
 
 bool TBoxMarks::Begin(std::span<const TCellPoint> points) {
+  // The previous box is cleared here rather than after its cells were or-ed into a mask, so
+  // that a failure part way through an object leaves nothing behind.
+  for (int64_t t = 0; t < UsedRows; ++t)
+    std::fill_n(Words + t * kWordsPerRow, UsedWords, 0);
+  UsedRows = UsedWords = 0;
   PointKeys.clear();
   if (points.empty())
     return false;
@@ -44,8 +49,6 @@ void TBoxMarks::MarkLine(TKey a, TKey b) {
 void TBoxMarks::MarkInto(TCellMask& mask) {
   for (int64_t w = 0; w < UsedWords; ++w)
     mask.MarkWords(Y0, X0 + 64 * w, Words + w, kWordsPerRow, UsedRows);
-  for (int64_t t = 0; t < UsedRows; ++t)
-    std::fill_n(Words + t * kWordsPerRow, UsedWords, 0);
 }
 
 } // namespace quarnel

@@ -20,8 +20,9 @@ public:
   using TKey = uint32_t;
   static constexpr int kKeyBits = 18;
 
-  // Starts over with the box of points and the key of every point; false, with no keys, when
-  // the box is more than 512 cells high or spans more than 8 words of 64 columns.
+  // Forgets every cell and starts over with the box of points and the key of every point;
+  // false, with no keys, when the box is more than 512 cells high or spans more than 8 words
+  // of 64 columns.
   bool Begin(std::span<const TCellPoint> points);
   // The key of each point given to Begin, in order.
   const std::vector<TKey>& Keys() const { return PointKeys; }
@@ -38,7 +39,7 @@ public:
   }
   // Marks the cells of the walk from a to b (WalkLine).
   void MarkLine(TKey a, TKey b);
-  // Marks the gathered cells in mask, those in the map and its margin, and forgets them.
+  // Marks the gathered cells in mask, those in the map and its margin.
   void MarkInto(TCellMask& mask);
 
 private:
