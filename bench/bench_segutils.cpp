@@ -38,10 +38,11 @@ void FillHolesOfRandomMap(benchmark::State& state, void (*fill)(TPathmap&)) {
   TPathmap& source = RandomMap();
   TPathmap map;
   map.SetSize(kSize);
-  const size_t words = static_cast<size_t>(kSize) * map.SegmentCount();
   for (auto _ : state) {
     state.PauseTiming();
-    std::copy(source.Row(0), source.Row(0) + words, map.Row(0));
+    for (uint32_t r = 0; r < kSize; ++r)
+      for (int32_t j = 0; j < map.SegmentCount(); ++j)
+        map.Row(r)[j] = source.Row(r)[j];
     state.ResumeTiming();
     fill(map);
     benchmark::DoNotOptimize(map.Row(0)[0]);

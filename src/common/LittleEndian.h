@@ -1,7 +1,9 @@
 // Little-endian fields of the binary files: map files and standard mesh files.
 #pragma once
 
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 namespace quarnel {
 
@@ -19,13 +21,21 @@ inline uint64_t UInt64At(const uint8_t* p) {
 
 inline void PutInt32At(uint8_t* p, int32_t value) {
   const auto u = static_cast<uint32_t>(value);
-  for (int b = 0; b < 4; ++b)
-    p[b] = static_cast<uint8_t>(u >> (8 * b));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &u, 4);
+  } else {
+    for (int b = 0; b < 4; ++b)
+      p[b] = static_cast<uint8_t>(u >> (8 * b));
+  }
 }
 
 inline void PutUInt64At(uint8_t* p, uint64_t value) {
-  for (int b = 0; b < 8; ++b)
-    p[b] = static_cast<uint8_t>(value >> (8 * b));
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(p, &value, 8);
+  } else {
+    for (int b = 0; b < 8; ++b)
+      p[b] = static_cast<uint8_t>(value >> (8 * b));
+  }
 }
 
 } // namespace quarnel

@@ -11,6 +11,7 @@
 #include "segutils/SegUtils.h"
 
 #include <string>
+#include <vector>
 
 namespace quarnel {
 
@@ -20,18 +21,14 @@ struct TRunCounts {
   uint32_t ObjectsRead = 0, TreesPathed = 0, MeshesPathed = 0;
 };
 
-TRunCounts CountObjects(const TStaticObjectLL& objects) {
-  TRunCounts counts;
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    ++counts.ObjectsRead;
-    if (IsTreeMesh(node.Name))
-      ++counts.TreesPathed;
-    else if (node.HasMesh)
-      ++counts.MeshesPathed;
-  }
-  return counts;
-}
+// What the passes after the first need of the objects, gathered by the first in file order so
+// that the long list of objects is walked once: the trees, the objects that have no collision
+// mesh and the counts.
+struct TWorldSummary {
+  std::vector<const TStaticObjectMeshNode*> Trees;
+  std::vector<const std::string*> NotPathed;
+  TRunCounts Counts;
+};
 
 // Blocks the shape around every cell of centres, fills the holes and writes the map.
 void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
@@ -41,13 +38,10 @@ void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
   pathmap.SaveToFile(fileName);
 }
 
-void WriteNotPathed(const TStaticObjectLL& objects, TTextFileWriter& report) {
+void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
   report.WriteLine("Objects that have no collision mesh:");
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    if (!IsTreeMesh(node.Name) && !node.HasMesh)
-      report.WriteLine(node.Name);
-  }
+  for (const std::string* name : world.NotPathed)
+    report.WriteLine(*name);
 }
 
 } // namespace
@@ -74,32 +68,37 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   // are taken in file order, so that the first object with a bad position is the one reported.
   WriteLine(out, "Creating Infantry1Level0Map.raw...");
   TCellMask centres(worldSize);
+  TWorldSummary world;
   for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
     const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    if (IsTreeMesh(node.Name))
+    ++world.Counts.ObjectsRead;
+    if (IsTreeMesh(node.Name)) {
       StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
-    else if (node.HasMesh)
-      TraceMeshOutline(node, worldSize, TCellMask::MarkVisitor, &centres);
+      world.Trees.push_back(&node);
+      ++world.Counts.TreesPathed;
+    } else if (node.HasMesh) {
+      TraceMeshOutline(node, centres);
+      ++world.Counts.MeshesPathed;
+    } else {
+      world.NotPathed.push_back(&node.Name);
+    }
   }
   FinishMap(centres, kInfantryShape, pathmap, "Infantry1Level0Map.raw");
   pathmap.Clear();
 
   // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
   WriteLine(out, "Creating Tank0Level0Map.raw...");
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    if (IsTreeMesh(node.Name))
-      MarkTreeCentre(centres, node.Position.X, node.Position.Z);
-  }
+  for (const TStaticObjectMeshNode* tree : world.Trees)
+    MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
   FinishMap(centres, kTankShape, pathmap, "Tank0Level0Map.raw");
   pathmap.Clear();
 
   WriteLine(out, "Creating Car4Level0Map.raw...");
   TTextFileWriter notPathed("NotPathed.txt");
-  WriteNotPathed(objects, notPathed);
+  WriteNotPathed(world, notPathed);
   FinishMap(centres, kCarShape, pathmap, "Car4Level0Map.raw");
 
-  const TRunCounts counts = CountObjects(objects);
+  const TRunCounts& counts = world.Counts;
   WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));
   WriteLine(out, "Trees pathed: " + std::to_string(counts.TreesPathed));
   WriteLine(out, "Meshes pathed: " + std::to_string(counts.MeshesPathed));

@@ -71,8 +71,8 @@ TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit) {
   TMapDiff diff;
   const auto n = static_cast<uint32_t>(a.SegmentCount());
   for (uint32_t r = 0; r < a.Size(); ++r) {
-    const uint64_t* rowA = a.Row(r);
-    const uint64_t* rowB = b.Row(r);
+    const auto rowA = a.Row(r);
+    const auto rowB = b.Row(r);
     for (uint32_t j = 0; j < n; ++j) {
       const uint64_t differ = rowA[j] ^ rowB[j];
       if (differ == 0)

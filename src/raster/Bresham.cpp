@@ -1,63 +1,21 @@
 // Bresenham's midpoint line walk over 64-bit cell coordinates, whole or clipped to a window.
 #include "raster/Bresham.h"
 
+#include "raster/LineWalk.h"
+
 #include <algorithm>
 #include <bit>
 
 namespace quarnel {
 
+namespace linewalk {
+
 namespace {
-
-// A walk of A + 1 cells: at step k (0 to A) the major coordinate is MajorStart + k in the major
-// direction and the minor coordinate has moved m(k) = floor((2kB + A - 1) / (2A)) cells in the
-// minor direction, which is floor((kB + Bias) / A) with Bias = floor((A - 1) / 2): the nearest
-// whole cell to kB / A, a tie keeping the cell on the start point's side.
-//
-// Instead of the classic error term d the walk keeps r = (kB + Bias) mod A, which lies in 0 to
-// A - 1 and so fits 64 bits for any pair of 64-bit end points. The classic test d > 0 is
-// r >= A - B: d = 2(r + B - A) + 2 - (A mod 2).
-struct TWalk {
-  int64_t X0 = 0, Y0 = 0;
-  int64_t MajorX = 0, MajorY = 0; // the step along the major axis: one is 0, the other +1 or -1
-  int64_t MinorX = 0, MinorY = 0; // the step along the minor axis
-  uint64_t A = 0, B = 0;          // major and minor coordinate differences, B <= A
-  uint64_t Bias = 0;
-};
-
-uint64_t Distance(int64_t a, int64_t b) {
-  return a <= b ? static_cast<uint64_t>(b) - static_cast<uint64_t>(a)
-                : static_cast<uint64_t>(a) - static_cast<uint64_t>(b);
-}
 
 // start + step * count, for a count that keeps the result between the end points.
 int64_t Moved(int64_t start, int64_t step, uint64_t count) {
   const auto s = static_cast<uint64_t>(start);
   return static_cast<int64_t>(step > 0 ? s + count : step < 0 ? s - count : s);
-}
-
-TWalk MakeWalk(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-  TWalk w;
-  w.X0 = x0;
-  w.Y0 = y0;
-  const uint64_t adx = Distance(x0, x1);
-  const uint64_t ady = Distance(y0, y1);
-  const int64_t sx = x1 < x0 ? -1 : 1;
-  const int64_t sy = y1 < y0 ? -1 : 1;
-  // With |dx| = |dy| every step is diagonal, so either axis may lead; with a difference of 0 the
-  // minor axis never moves, so its direction does not matter.
-  if (adx >= ady) {
-    w.MajorX = sx;
-    w.MinorY = sy;
-    w.A = adx;
-    w.B = ady;
-  } else {
-    w.MajorY = sy;
-    w.MinorX = sx;
-    w.A = ady;
-    w.B = adx;
-  }
-  w.Bias = w.A > 0 ? (w.A - 1) / 2 : 0;
-  return w;
 }
 
 struct TQuotient {
@@ -125,9 +83,15 @@ bool OffsetRange(int64_t start, int64_t dir, int64_t lo, int64_t hi, uint64_t& f
   return true;
 }
 
-// The steps first..last of the walk whose cells lie in the window; false when there are none.
+} // namespace
+
 bool StepRange(const TWalk& w, int64_t minX, int64_t minY, int64_t maxX, int64_t maxY,
                uint64_t& first, uint64_t& last) {
+  if (WithinWindow(w, minX, minY, maxX, maxY)) { // the usual case
+    first = 0;
+    last = w.A;
+    return true;
+  }
   const bool xMajor = w.MajorX != 0;
   uint64_t lo = 0, hi = 0;
   if (!(xMajor ? OffsetRange(w.X0, w.MajorX, minX, maxX, lo, hi)
@@ -153,33 +117,29 @@ bool StepRange(const TWalk& w, int64_t minX, int64_t minY, int64_t maxX, int64_t
   return lo <= hi;
 }
 
-// Visits steps first..last (last <= A) of the walk, starting with the exact error term of the
-// whole walk at step first.
-bool Run(const TWalk& w, uint64_t first, uint64_t last, CellVisitor visitor, void* context) {
+TStep StepAt(const TWalk& w, uint64_t k) {
+  TStep at;
   uint64_t minor = 0;
-  uint64_t r = w.Bias;
-  if (first > 0) {
-    const TQuotient at = MulAddDiv(first, w.B, w.Bias, w.A);
-    minor = at.Quot;
-    r = at.Rem;
+  at.R = w.Bias;
+  if (k > 0) {
+    const TQuotient q = MulAddDiv(k, w.B, w.Bias, w.A);
+    minor = q.Quot;
+    at.R = q.Rem;
   }
-  int64_t x = Moved(Moved(w.X0, w.MajorX, first), w.MinorX, minor);
-  int64_t y = Moved(Moved(w.Y0, w.MajorY, first), w.MinorY, minor);
-  const uint64_t diagonal = w.A - w.B; // r >= A - B is the classic d > 0
-  for (uint64_t k = first;; ++k) {
-    const bool goOn = visitor(x, y, context);
-    if (!goOn || k == last)
-      return goOn;
-    if (r >= diagonal) {
-      r -= diagonal;
-      x += w.MinorX;
-      y += w.MinorY;
-    } else {
-      r += w.B;
-    }
-    x += w.MajorX;
-    y += w.MajorY;
-  }
+  at.X = Moved(Moved(w.X0, w.MajorX, k), w.MinorX, minor);
+  at.Y = Moved(Moved(w.Y0, w.MajorY, k), w.MinorY, minor);
+  return at;
+}
+
+} // namespace linewalk
+
+using namespace linewalk;
+
+namespace {
+
+bool Run(const TWalk& w, uint64_t first, uint64_t last, CellVisitor visitor, void* context) {
+  return linewalk::Run(w, first, last,
+                       [&](int64_t x, int64_t y) { return visitor(x, y, context); });
 }
 
 } // namespace

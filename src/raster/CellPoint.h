@@ -31,8 +31,12 @@ struct TCellPoint {
 
 // The cell of a world coordinate rounded down (mesh outlines).
 inline int64_t FloorCell(double v) {
-  CheckCoordinate(v);
-  return static_cast<int64_t>(std::floor(v));
+  if (!(std::fabs(v) < kCellCoordinateLimit)) // also NaN
+    CheckCoordinate(v);
+  // The floor without a library call: truncation, one less for a negative fraction. Below
+  // 2^62 the truncated value converts back to a double exactly (it is v itself from 2^53 on).
+  const auto truncated = static_cast<int64_t>(v);
+  return static_cast<double>(truncated) > v ? truncated - 1 : truncated;
 }
 
 // The cell of a world coordinate truncated toward zero (tree positions).

@@ -82,7 +82,7 @@ void BlockSpan(TPathmap& map, int64_t row, int64_t first, int64_t last) {
   last = std::min<int64_t>(last, size - 1);
   if (first > last)
     return;
-  uint64_t* words = map.Row(static_cast<uint32_t>(row));
+  const auto words = map.Row(static_cast<uint32_t>(row));
   const int64_t firstWord = first >> 6;
   const int64_t lastWord = last >> 6;
   const uint64_t head = ~uint64_t{0} << (first & 63);
@@ -113,16 +113,27 @@ void StampShape(TPathmap& map, int64_t row, int64_t column, const TShape& shape)
   if (row >= reach && column >= reach && row < size - reach && column < size - reach) {
     const int64_t left = column - reach;
     const unsigned shift = static_cast<unsigned>(left & 63);
-    const auto stride = static_cast<size_t>(map.SegmentCount());
-    uint64_t* words = map.Row(static_cast<uint32_t>(row - reach)) + (left >> 6);
-    for (int i = 0; i < rows; ++i, words += stride) {
+    const auto j = static_cast<int32_t>(left >> 6);
+    // The rows lie in one segment row or two, top and top + 1; the shape spills into the
+    // next word when its widest row (2 × reach + 1 cells) does, and then that word lies
+    // inside the grid.
+    const int64_t top = (row - reach) >> 6;
+    const int spans = ((row + reach) >> 6) == top ? 1 : 2;
+    const bool spills = shift + 2 * reach >= 64;
+    uint64_t* here[2] = {};
+    uint64_t* east[2] = {};
+    for (int k = 0; k < spans; ++k) {
+      here[k] = map.WritableSegment(static_cast<int32_t>(top + k), j);
+      if (spills)
+        east[k] = map.WritableSegment(static_cast<int32_t>(top + k), j + 1);
+    }
+    for (int i = 0; i < rows; ++i) {
+      const int64_t r = row - reach + i;
+      const auto k = static_cast<size_t>((r >> 6) - top);
       const uint64_t mask = RowMask(shape, i);
-      words[0] |= mask << shift;
-      // The spill into the next word is non-zero only when the shape reaches it, and then
-      // that word lies inside the grid.
-      const uint64_t spill = shift == 0 ? 0 : mask >> (64 - shift);
-      if (spill != 0)
-        words[1] |= spill;
+      here[k][r & 63] |= mask << shift;
+      if (spills) // then shift > 0
+        east[k][r & 63] |= mask >> (64 - shift);
     }
     return;
   }

@@ -3,6 +3,7 @@
 
 #include "mesh/CollisionMesh.h"
 #include "raster/Bresham.h"
+#include "raster/CellMask.h"
 #include "raster/CellPoint.h"
 #include "segutils/SegUtils.h"
 
@@ -14,6 +15,8 @@ namespace quarnel {
 // placed x or z that is NaN raises "Invalid floating point operation", one that is infinite or
 // of magnitude 2^62 or more "Floating point overflow".
 std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node);
+// The same into points, whose storage is reused.
+void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint>& points);
 
 // The step-by-step outline drawing, the reference that the run's traced and widened outlines
 // must match: places every vertex of the node's mesh (PlaceMeshVertices, with its failures)
@@ -28,5 +31,8 @@ void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisit
 // size of 0 raises "Pathmap not initialised" when there is any face to draw.
 void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
                       void* context);
+// The same for a map of centres' size, marking in centres the cells that MarkVisitor would
+// mark, in fewer steps; the failures are the same, in the same order.
+void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres);
 
 } // namespace quarnel

@@ -38,13 +38,27 @@ void BuildObjectMatrix(double positionX, double positionY, double positionZ, dou
   m.m[3][3] = 1;
 }
 
+namespace {
+
+// Component k of the row vector p times m.
+inline double Component(const TVector4& p, const TMatrix4& m, int k) {
+  return p.x * m.m[0][k] + p.y * m.m[1][k] + p.z * m.m[2][k] + p.w * m.m[3][k];
+}
+
+} // namespace
+
 TVector4 TransformPoint(const TVector4& p, const TMatrix4& m) {
   TVector4 r;
-  r.x = p.x * m.m[0][0] + p.y * m.m[1][0] + p.z * m.m[2][0] + p.w * m.m[3][0];
-  r.y = p.x * m.m[0][1] + p.y * m.m[1][1] + p.z * m.m[2][1] + p.w * m.m[3][1];
-  r.z = p.x * m.m[0][2] + p.y * m.m[1][2] + p.z * m.m[2][2] + p.w * m.m[3][2];
-  r.w = p.x * m.m[0][3] + p.y * m.m[1][3] + p.z * m.m[2][3] + p.w * m.m[3][3];
+  r.x = Component(p, m, 0);
+  r.y = Component(p, m, 1);
+  r.z = Component(p, m, 2);
+  r.w = Component(p, m, 3);
   return r;
+}
+
+void TransformPointsXZ(std::span<const TVector4> points, const TMatrix4& m, TPlanePoint* out) {
+  for (size_t i = 0; i < points.size(); ++i)
+    out[i] = {Component(points[i], m, 0), Component(points[i], m, 2)};
 }
 
 } // namespace quarnel

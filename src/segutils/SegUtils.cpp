@@ -7,7 +7,9 @@
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 namespace quarnel {
@@ -16,39 +18,60 @@ namespace {
 
 constexpr uint64_t kAllBlocked = ~uint64_t{0};
 
+// The words of a whole segment of one value.
+constexpr std::array<uint64_t, 64> Uniform(uint64_t word) {
+  std::array<uint64_t, 64> words{};
+  words.fill(word);
+  return words;
+}
+constexpr std::array<uint64_t, 64> kOutside = Uniform(kAllBlocked), kFree = Uniform(0);
+
 // One segment row's bytes (SegmentCount × 512) must fit a signed 32-bit count.
 constexpr int32_t kMaxSegmentCount = 4194304;
 
 } // namespace
 
-TPathmap::TWords TPathmap::Allocate(int32_t segmentCount) {
-  if (segmentCount == 0)
-    return nullptr;
-  if (segmentCount >= kMaxSegmentCount)
-    throw Exception(kRangeCheckError);
-  // 64 × SegmentCount rows of SegmentCount words; calloc hands out zeroed pages lazily.
-  const size_t sc = static_cast<size_t>(segmentCount);
-  void* p = std::calloc(64 * sc, sc * sizeof(uint64_t));
-  if (p == nullptr)
-    throw Exception(kOutOfMemory);
-  return TWords(static_cast<uint64_t*>(p));
-}
-
 void TPathmap::SetSize(uint32_t size) {
   if (size % 64 != 0)
     throw Exception("Invalid pathmap size: " + std::to_string(size));
   Words.reset();
+  Slots.reset();
+  Written.clear();
   FSize = 0;
   FSegmentCount = 0;
   const auto segmentCount = static_cast<int32_t>(size / 64);
-  Words = Allocate(segmentCount);
+  if (segmentCount == 0)
+    return;
+  if (segmentCount >= kMaxSegmentCount)
+    throw Exception(kRangeCheckError);
+  const uint64_t segments = uint64_t{static_cast<uint32_t>(segmentCount)} * segmentCount;
+  if (segments >= UINT32_MAX) // 1 + a place must fit a slot; such a map needs over 2 TiB
+    throw Exception(kOutOfMemory);
+  // calloc hands out zeroed pages lazily: only the pages that segments take are ever touched.
+  Words.reset(static_cast<uint64_t*>(std::calloc(segments, 64 * sizeof(uint64_t))));
+  Slots.reset(static_cast<uint32_t*>(std::calloc(segments, sizeof(uint32_t))));
+  if (!Words || !Slots) {
+    Words.reset();
+    Slots.reset();
+    throw Exception(kOutOfMemory);
+  }
   FSegmentCount = segmentCount;
   FSize = size;
 }
 
+void TPathmap::Place(size_t index) {
+  Written.push_back(index);
+  Slots[index] = static_cast<uint32_t>(Written.size());
+}
+
+// Only written segments hold a blocked cell: they are zeroed and given up, so that the next
+// map takes the same (already touched) storage again.
 void TPathmap::Clear() {
-  if (Words)
-    std::memset(Words.get(), 0, static_cast<size_t>(FSize) * FSegmentCount * sizeof(uint64_t));
+  for (size_t index : Written) {
+    std::memset(Words.get() + 64 * size_t{Slots[index] - 1}, 0, 64 * sizeof(uint64_t));
+    Slots[index] = 0;
+  }
+  Written.clear();
 }
 
 void TPathmap::CheckInitialised() const {
@@ -60,7 +83,8 @@ void TPathmap::Block(uint32_t row, uint32_t column) {
   CheckInitialised();
   if (row >= FSize || column >= FSize)
     return;
-  Row(row)[column >> 6] |= uint64_t{1} << (column & 63);
+  WritableSegment(static_cast<int32_t>(row >> 6), static_cast<int32_t>(column >> 6))[row & 63] |=
+      uint64_t{1} << (column & 63);
 }
 
 bool TPathmap::IsBlocked(uint32_t row, uint32_t column) const {
@@ -92,34 +116,36 @@ namespace {
 class TMapWriter {
 public:
   // fileSize bounds the bytes to come: a small map needs no large buffer.
-  TMapWriter(TFile& file, size_t fileSize) : File(file) {
-    Buffer.reserve(std::min(fileSize, kCapacity));
-  }
+  TMapWriter(TFile& file, size_t fileSize)
+      : File(file), Capacity(std::min(fileSize, kCapacity)), Buffer(new uint8_t[Capacity]) {}
 
-  // Room for count more bytes at the end of the buffer, to be filled by the caller.
+  // Room for count (at most kCapacity) more bytes at the end of the buffer, to be filled by
+  // the caller.
   uint8_t* Append(size_t count) {
-    if (Buffer.size() + count > kCapacity)
+    if (Used + count > Capacity)
       Flush();
-    Buffer.resize(Buffer.size() + count);
-    return Buffer.data() + Buffer.size() - count;
+    Used += count;
+    return Buffer.get() + Used - count;
   }
 
   void Flush() {
-    if (Buffer.empty())
+    if (Used == 0)
       return;
-    const int64_t written = File.Write(Buffer.data(), Buffer.size());
-    if (written != static_cast<int64_t>(Buffer.size())) {
+    const int64_t written = File.Write(Buffer.get(), Used);
+    if (written != static_cast<int64_t>(Used)) {
       File.Close();
       throw Exception("Error writing file");
     }
-    Buffer.clear();
+    Used = 0;
   }
 
 private:
   static constexpr size_t kCapacity = size_t{1} << 20;
 
   TFile& File;
-  std::vector<uint8_t> Buffer;
+  size_t Capacity;
+  std::unique_ptr<uint8_t[]> Buffer;
+  size_t Used = 0;
 };
 
 } // namespace
@@ -136,18 +162,23 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
   TMapWriter out(file,
                  mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
   mapfile::PutHeader(out.Append(mapfile::kHeaderSize), FSize);
+  static_assert(mapfile::kFree == 0);
   for (int32_t i = 0; i < FSegmentCount; ++i) {
     for (int32_t j = 0; j < FSegmentCount; ++j) {
-      const uint32_t firstRow = static_cast<uint32_t>(i) * 64;
+      const uint64_t* words = Segment(i, j);
+      if (words == nullptr) { // never written: all free, the code 0
+        std::memset(out.Append(mapfile::kCodeSize), 0, mapfile::kCodeSize);
+        continue;
+      }
       mapfile::TSegmentCode code;
       for (uint32_t k = 0; k < 64; ++k)
-        code.Add(Row(firstRow + k)[j]);
+        code.Add(words[k]);
       PutInt32At(out.Append(mapfile::kCodeSize), code.Code());
       if (code.Code() != mapfile::kMixed)
         continue;
       uint8_t* cells = out.Append(mapfile::kSegmentBytes);
       for (uint32_t k = 0; k < 64; ++k)
-        PutUInt64At(cells + 8 * k, Row(firstRow + k)[j]);
+        PutUInt64At(cells + 8 * k, words[k]);
     }
   }
   out.Flush();
@@ -155,32 +186,53 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
     throw Exception("Error writing file");
 }
 
+namespace {
+
+// Fills the holes of one written segment in place; see FillHoles.
+//
+// Column 64j + t is bit t of word j. Shifting a word left by one moves every cell one column
+// east, so bit t of (w << 1) is the cell west of column 64j + t; the cell west of bit 0 is
+// bit 63 of the same row's word in the segment to the west, carried in. Likewise (w >> 1)
+// brings the east neighbours, with bit 0 of the segment to the east carried into bit 63.
+// Beyond the grid every neighbour is blocked; a segment never written is all free.
+void FillSegmentHoles(TPathmap& map, int32_t i, int32_t j) {
+  const int32_t n = map.SegmentCount();
+  auto neighbour = [&](int32_t si, int32_t sj) -> const uint64_t* {
+    if (si < 0 || sj < 0 || si >= n || sj >= n)
+      return kOutside.data();
+    const uint64_t* words = map.Segment(si, sj);
+    return words == nullptr ? kFree.data() : words;
+  };
+  const uint64_t* west = neighbour(i, j - 1);
+  const uint64_t* east = neighbour(i, j + 1);
+  const uint64_t southRow = neighbour(i - 1, j)[63];
+  const uint64_t northRow = neighbour(i + 1, j)[0];
+  uint64_t* cur = map.WritableSegment(i, j);
+  // Rows -1 to 64 of the segment as they were: since no fill changes what another cell sees,
+  // every row is computed from these, with no dependence from one row to the next.
+  uint64_t rows[66];
+  rows[0] = southRow;
+  std::copy_n(cur, 64, rows + 1);
+  rows[65] = northRow;
+  for (int k = 0; k < 64; ++k) {
+    const uint64_t w = rows[k + 1];
+    const uint64_t westBlocked = (w << 1) | (west[k] >> 63);
+    const uint64_t eastBlocked = (w >> 1) | (east[k] << 63);
+    cur[k] = w | (~w & westBlocked & eastBlocked & rows[k] & rows[k + 2]);
+  }
+}
+
+} // namespace
+
+// A cell is filled only when all four neighbours are blocked; none of them is free, so no
+// fill changes what any other cell sees: the segments may be filled in place, in any order,
+// with the result of testing every cell against the map as it was. A segment never written
+// holds no hole: each of its cells has a free neighbour inside it.
 void FillHoles(TPathmap& map) {
   map.CheckInitialised();
-  const uint32_t size = map.Size();
   const auto n = static_cast<size_t>(map.SegmentCount());
-  // Rows outside the grid count as blocked.
-  const std::vector<uint64_t> outside(n, kAllBlocked);
-
-  // A cell is filled only when its later neighbours (east, north) are blocked already, so
-  // filling in place gives the same result as testing every cell against the map as it was:
-  // whole words can be tested at once.
-  //
-  // Column 64j + t is bit t of word j. Shifting a word left by one moves every cell one column
-  // east, so bit t of (w << 1) is the cell west of column 64j + t; the cell west of bit 0 is
-  // bit 63 of word j - 1, carried in. Likewise (w >> 1) brings the east neighbours, with bit 0
-  // of word j + 1 carried into bit 63. Beyond the first and last word the carry is 1: blocked.
-  for (uint32_t r = 0; r < size; ++r) {
-    uint64_t* cur = map.Row(r);
-    const uint64_t* south = r == 0 ? outside.data() : map.Row(r - 1);
-    const uint64_t* north = r == size - 1 ? outside.data() : map.Row(r + 1);
-    for (size_t j = 0; j < n; ++j) {
-      const uint64_t w = cur[j];
-      const uint64_t westBlocked = (w << 1) | (j == 0 ? 1 : cur[j - 1] >> 63);
-      const uint64_t eastBlocked = (w >> 1) | ((j == n - 1 ? 1 : cur[j + 1] & 1) << 63);
-      cur[j] = w | (~w & westBlocked & eastBlocked & south[j] & north[j]);
-    }
-  }
+  for (size_t index : map.WrittenSegments()) // filling writes no new segment
+    FillSegmentHoles(map, static_cast<int32_t>(index / n), static_cast<int32_t>(index % n));
 }
 
 } // namespace quarnel

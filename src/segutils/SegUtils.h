@@ -7,16 +7,22 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 namespace quarnel {
 
 // Cells are addressed as (row, column): the row from world Z, the column from world X. Rows
 // grow northwards and columns eastwards: row r + 1 is north of row r and column c + 1 east of
 // column c; pictures of maps put north up, so row 0 is their bottom pixel row.
-// A set bit is a blocked cell. The cells of one grid row are stored as SegmentCount 64-bit
-// words, word j holding columns 64j to 64j + 63 with column 64j + t in bit t; word j of
-// rows 64i to 64i + 63 is segment (i, j), whose 512 bytes are those words in
-// little-endian order, exactly as the map file stores them.
+// A set bit is a blocked cell. The cells of one grid row are SegmentCount 64-bit words, word j
+// holding columns 64j to 64j + 63 with column 64j + t in bit t; word j of rows 64i to 64i + 63
+// is segment (i, j), whose 512 bytes are those 64 words in little-endian order, exactly as the
+// map file stores them.
+//
+// Storage for every segment is reserved when the size is set (so a map too large for memory
+// fails there with "Out of memory"), but a segment takes its place in that storage only when a
+// cell of it is first written: the 64 words of a segment lie together, and the memory of a map
+// grows with the segments written, not with its area. A segment never written is all free.
 class TPathmap {
 public:
   TPathmap() = default;
@@ -28,6 +34,8 @@ public:
     FSize = std::exchange(other.FSize, 0);
     FSegmentCount = std::exchange(other.FSegmentCount, 0);
     Words = std::move(other.Words);
+    Slots = std::move(other.Slots);
+    Written = std::exchange(other.Written, {});
     return *this;
   }
 
@@ -36,7 +44,7 @@ public:
 
   // Validates the size (a multiple of 64) and allocates every cell free.
   void SetSize(uint32_t size);
-  // Makes every cell free; the dimensions stay.
+  // Makes every cell free; the dimensions stay. Costs as much as the segments written.
   void Clear();
   // Blocks a cell; a cell outside the grid is ignored.
   void Block(uint32_t row, uint32_t column);
@@ -49,24 +57,77 @@ public:
 
   // Raises "Pathmap not initialised" when the map has no size.
   void CheckInitialised() const;
-  // The SegmentCount words of one grid row; row must be less than Size.
-  uint64_t* Row(uint32_t row) { return Words.get() + static_cast<size_t>(row) * FSegmentCount; }
-  const uint64_t* Row(uint32_t row) const {
-    return Words.get() + static_cast<size_t>(row) * FSegmentCount;
-  }
+
+  // The words of one grid row, row less than Size: Row(r)[j] is word j, for j less than
+  // SegmentCount. Writing a word through a map that is not const gives its segment a place.
+  class TConstRow {
+  public:
+    uint64_t operator[](size_t j) const {
+      const uint64_t* segment = Map->Segment(Index, static_cast<int32_t>(j));
+      return segment == nullptr ? 0 : segment[Word];
+    }
+
+  private:
+    friend class TPathmap;
+    TConstRow(const TPathmap* map, uint32_t row)
+        : Map(map), Index(static_cast<int32_t>(row >> 6)), Word(row & 63) {}
+    const TPathmap* Map;
+    int32_t Index;
+    uint32_t Word;
+  };
+  class TRow {
+  public:
+    uint64_t& operator[](size_t j) const {
+      return Map->WritableSegment(Index, static_cast<int32_t>(j))[Word];
+    }
+
+  private:
+    friend class TPathmap;
+    TRow(TPathmap* map, uint32_t row)
+        : Map(map), Index(static_cast<int32_t>(row >> 6)), Word(row & 63) {}
+    TPathmap* Map;
+    int32_t Index;
+    uint32_t Word;
+  };
+  TRow Row(uint32_t row) { return {this, row}; }
+  TConstRow Row(uint32_t row) const { return {this, row}; }
   // One byte of segment (i, j), 0 to 511, as the map file holds it.
   uint8_t SegmentByte(int32_t i, int32_t j, int byteIndex) const;
 
+  // The 64 words of segment (i, j), word k holding row 64i + k, or null for a segment never
+  // written (all free). i and j lie in 0 to SegmentCount - 1.
+  const uint64_t* Segment(int32_t i, int32_t j) const {
+    const uint32_t slot = Slots[SlotIndex(i, j)];
+    return slot == 0 ? nullptr : Words.get() + 64 * size_t{slot - 1};
+  }
+  // The same, giving a segment never written its place first (all free).
+  uint64_t* WritableSegment(int32_t i, int32_t j) {
+    const size_t index = SlotIndex(i, j);
+    if (Slots[index] == 0)
+      Place(index);
+    return Words.get() + 64 * size_t{Slots[index] - 1};
+  }
+  // The segments written since the size was set or the map cleared, in the order of their
+  // first write, each as i × SegmentCount + j.
+  const std::vector<size_t>& WrittenSegments() const { return Written; }
+
 private:
-  struct FreeDeleter {
-    void operator()(uint64_t* p) const { std::free(p); }
+  template <typename T> struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
   };
-  using TWords = std::unique_ptr<uint64_t[], FreeDeleter>;
-  static TWords Allocate(int32_t segmentCount);
+  template <typename T> using TBlock = std::unique_ptr<T[], FreeDeleter<T>>;
+  size_t SlotIndex(int32_t i, int32_t j) const {
+    return static_cast<size_t>(i) * static_cast<size_t>(FSegmentCount) + static_cast<size_t>(j);
+  }
+  void Place(size_t index);
 
   uint32_t FSize = 0;
   int32_t FSegmentCount = 0;
-  TWords Words;
+  // The segments' words, in the order the segments were first written.
+  TBlock<uint64_t> Words;
+  // For segment i × SegmentCount + j, 1 + its place in Words, or 0 when never written.
+  TBlock<uint32_t> Slots;
+  std::vector<size_t> Written;
 };
 
 // Blocks every free cell whose four edge neighbours (west, east, south, north) are blocked, a

@@ -1,0 +1,54 @@
+// The cells of one object's outline, gathered in a small dense grid before they join the
+// cell mask.
+#pragma once
+
+#include "raster/CellMask.h"
+#include "raster/CellPoint.h"
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+namespace quarnel {
+
+// A grid over the box of an object's placed points. Every cell of a walk lies in the box of
+// its end points, so the cells of the object's walks are marked here with no look-up and no
+// bounds check, and then or-ed into a TCellMask a word at a time.
+class TBoxMarks {
+public:
+  // A cell of the box as one number: (row - first row) × 512 + (column - first column).
+  using TKey = uint32_t;
+  static constexpr int kKeyBits = 18;
+
+  // Forgets every cell and starts over with the box of points and the key of every point;
+  // false, with no keys, when the box is more than 512 cells high or spans more than 8 words
+  // of 64 columns.
+  bool Begin(std::span<const TCellPoint> points);
+  // The key of each point given to Begin, in order.
+  const std::vector<TKey>& Keys() const { return PointKeys; }
+
+  void Mark(TKey cell) {
+    // The row's words start at word 8 × row; the column's word is column div 64.
+    Words[(cell >> 9) << 3 | (cell & 511) >> 6] |= uint64_t{1} << (cell & 63);
+  }
+  // True when the walk from a to b has at most two cells: its end points.
+  static bool IsShortWalk(TKey a, TKey b) {
+    const auto dx = static_cast<int32_t>(b & 511) - static_cast<int32_t>(a & 511);
+    const auto dy = static_cast<int32_t>(b >> 9) - static_cast<int32_t>(a >> 9);
+    return static_cast<uint32_t>(dx + 1) <= 2 && static_cast<uint32_t>(dy + 1) <= 2;
+  }
+  // Marks the cells of the walk from a to b (WalkLine).
+  void MarkLine(TKey a, TKey b);
+  // Marks the gathered cells in mask, those in the map and its margin.
+  void MarkInto(TCellMask& mask);
+
+private:
+  static constexpr int64_t kRows = 512, kWordsPerRow = 8;
+
+  int64_t X0 = 0, Y0 = 0;              // the box's first column (a multiple of 64) and row
+  int64_t UsedRows = 0, UsedWords = 0; // the rows and the words of a row that the box takes
+  std::vector<TKey> PointKeys;
+  uint64_t Words[kRows * kWordsPerRow] = {}; // row t, word w at 8t + w; 0 outside the box
+};
+
+} // namespace quarnel
