@@ -130,8 +130,8 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--verbose", "a.raw"}, "unknown option --verbose"},
       {{"a.raw", "--png"}, "--png needs a value"},
-      {{"--png", "", "a.raw"}, "--png needs a file name"},
-      {{"--png", "x.png", "--png", "y.png", "a.raw"}, "--png is given twice"},
+      {{"--png", "x.png", "--scale", "2x", "a.raw"},
+       "--scale needs a whole number of 1 or more, not '2x'"},
       {{"--png", "x.png", "--scale", "0", "a.raw"},
        "--scale needs a whole number of 1 or more, not '0'"},
       {{"--png", "x.png", "--scale", "4294967296", "a.raw"},
@@ -186,14 +186,6 @@ TEST(InspectCommandLine, PrintsStatisticsDifferencesAndPicturesOfEachMode) {
                          "Differing cells (row, column):\n  (3, 127) blocked only in B\n"
                          "  (64, 0) blocked only in A\n  (127, 0) blocked only in B\nPicture: "
                          "d.png (128 by 128 pixels)\n");
-  Cells diagonal;
-  for (uint32_t k = 0; k < 12; ++k)
-    diagonal.push_back({k, k});
-  run = Inspect({"--diff", small, Save(dir, "d.raw", 64, diagonal)});
-  EXPECT_NE(run.Out.find("First 10 differing cells (row, column):\n  (0, 0) blocked only in B\n"),
-            std::string::npos);
-  EXPECT_EQ(run.Out.find("(10, 10)"), std::string::npos);
-  EXPECT_EQ(Inspect({"--diff", a, a}).Status, 0);
   run = Inspect({"--diff", small, a, "--png", "d.png"});
   EXPECT_EQ(run.Status, 1);
   EXPECT_NE(run.Out.find("Sizes differ: A is 64 by 64 cells, B is 128 by 128 cells\nNo picture"),

@@ -123,9 +123,9 @@ TEST(ClippedWalk, StartsHugeLinesWithTheExactErrorTermWhereTheyCrossTheWindow) {
         << x0 << ", " << y0 << " to " << x1 << ", " << y1;
   }
   EXPECT_GT(crossing, 1500);
-  for (int64_t a = 1; a <= 64; ++a) // the closed form itself, against the walk
-    for (int64_t b = 0; b <= a; ++b)
-      ASSERT_EQ(Walk(0, 0, a, b), ClosedFormInWindow(0, 0, a, b, 0, a));
+  for (int64_t a = 1; a <= 64; ++a) // whole walks of every small line, against the closed form
+    for (int64_t b = -a; b <= a; ++b)
+      ASSERT_EQ(Walk(0, 0, a, b), ClosedFormInWindow(0, 0, a, b, -64, 64));
 }
 
 } // namespace

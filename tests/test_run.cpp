@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <climits>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -81,6 +80,14 @@ const std::string kLittleMemory =
     kAsan ? "export ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=128;"
           : "ulimit -v 131072;";
 
+// The last console line; every line ends in a carriage return and a line feed.
+std::string LastLine(const std::string& output) {
+  if (!output.ends_with("\r\n"))
+    return "<unterminated>";
+  const std::string text = output.substr(0, output.size() - 2);
+  return text.substr(text.rfind('\n') + 1); // npos + 1 is 0
+}
+
 std::string Ten(int exponent) { // 10^exponent as a con file spells it
   return "1" + std::string(static_cast<size_t>(exponent), '0');
 }
@@ -96,8 +103,8 @@ void Arrange(World& w, const std::string& how) {
     fs::create_directory(dir / kOutputs[1]);
   if (how == "report is a folder")
     fs::create_directory(dir / kOutputs[3]);
-  if (how == "report on a full device")
-    fs::create_symlink("/dev/full", dir / kOutputs[3]);
+  if (how == "report on a full device" || how == "tank map a link to a full device")
+    fs::create_symlink("/dev/full", dir / kOutputs[how[0] == 'r' ? 3 : 1]);
   if (how == "mesh is a FIFO")
     mkfifo((dir / "meshes" / "M.SM").c_str(), 0644);
 }
@@ -120,7 +127,6 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
   } cases[] = {
       // clang-format off
       {m, "", "100", "", false, 1, "Invalid world size: 100", 0},
-      {m, "", "-1", "", false, 1, "Invalid world size: 4294967295", 0},
       {tree, "", "0", "", false, 1, "Pathmap not initialised", 0},
       {m, "", "64", "no object file", false, 1, "File not found", 0},
       {m, "", "64", "object file is a folder", false, 1, "File access denied", 0},
@@ -139,7 +145,7 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
       {m + "object.geometry.scale " + Ten(300) + "/1/1\n", farVertex, "64", "", false, 1, "Floating point overflow", 0},
       {m + at + Ten(309) + "/0/0\n", "", "64", "", false, 1, "'" + Ten(309) + "' is not a valid floating point value", 0},
       {m, ClaimingMesh(10000000, 0, 0, 60), "64", "", true, 1, "Error reading file", 0},
-      {m, ClaimingMesh(0, INT_MAX, 0, 72), "64", "", true, 1, "Error reading file", 0},
+      {m, "", "64", "tank map a link to a full device", false, 0, "Total pathed: 0", I | T | C | R},
       {m, "", "65536", "", true, 1, "Out of memory", 0},
       {m, "", "64", "mesh is a FIFO", false, 0, "Total pathed: 0", I | T | C | R},
       // clang-format on
@@ -149,7 +155,7 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
     Arrange(w, c.Setup);
     const RunResult result = w.Run(c.Size, c.LittleMemory ? kLittleMemory : "");
     EXPECT_EQ(result.Status, c.Status) << c.LastLine;
-    EXPECT_EQ(Lines(result.Output).back(), c.LastLine);
+    EXPECT_EQ(LastLine(result.Output), c.LastLine);
     EXPECT_EQ(w.Outputs(), c.Outputs) << c.LastLine;
   }
 }
@@ -210,7 +216,7 @@ TEST(Run, AWriteCutShortFailsKeepingEarlierFilesWholeAndTheCutFilesFirstPart) {
     const RunResult result = w.Run("128", FileSizeLimit(limit / 512));
     EXPECT_EQ(result.Status, 1);
     // EFBIG (27) has no message of its own among the text-file errors.
-    EXPECT_EQ(Lines(result.Output).back(), cut < 3 ? "Error writing file" : "I/O error 27");
+    EXPECT_EQ(LastLine(result.Output), cut < 3 ? "Error writing file" : "I/O error 27");
     for (int k = 0; k < 4; ++k) {
       const std::string expected = whole.File(kOutputs[k]);
       // The report, made as the car map begins, is flushed also when the car map fails.
@@ -244,10 +250,8 @@ TEST(Run, WritesTheMapsOfTheStepByStepPassesForRandomWorldsAndTheSampleWorld) {
       QUARNEL_EXE,
       {(sample / "StaticObjects.con").string(), (sample / "StandardMesh").string(), "512"},
       dir.Path);
-  const auto lines = Lines(result.Output);
-  EXPECT_EQ(std::vector<std::string>(lines.end() - 4, lines.end()),
-            (std::vector<std::string>{"Objects read: 43", "Trees pathed: 17", "Meshes pathed: 24",
-                                      "Total pathed: 41"}));
+  EXPECT_TRUE(result.Output.ends_with(
+      "Objects read: 43\r\nTrees pathed: 17\r\nMeshes pathed: 24\r\nTotal pathed: 41\r\n"));
   EXPECT_EQ(ReadFile(dir / kOutputs[3]),
             "Objects that have no collision mesh:\r\nBillboard_m1\r\nCrate_m1\r\n");
   fs::create_directory(dir / "expected");

@@ -11,26 +11,21 @@
 
 namespace testutil {
 
-// A mesh of random triangles, some of them standing upright, around the mesh origin.
-inline meshfile::Block RandomMesh(std::mt19937_64& rng) {
-  std::uniform_real_distribution<float> coordinate(-12, 12);
-  meshfile::Block block;
-  const int n = std::uniform_int_distribution<int>(3, 30)(rng);
-  for (int i = 0; i < n; ++i)
-    block.Vertices.push_back({coordinate(rng), coordinate(rng) / 4, coordinate(rng)});
-  std::uniform_int_distribution<int32_t> index(0, n - 1);
-  for (int f = std::uniform_int_distribution<int>(1, 40)(rng); f > 0; --f)
-    block.Faces.push_back({index(rng), index(rng), index(rng)});
-  return block;
-}
-
 // Writes objects.con and meshes/ (m0.sm to m7.sm) into dir.
 inline void WriteRandomWorld(const fs::path& dir, uint32_t size, uint64_t seed, int objects) {
   std::mt19937_64 rng(seed);
   fs::create_directories(dir / "meshes");
   for (int k = 0; k < 8; ++k) {
     meshfile::File file;
-    file.Blocks.push_back(k % 3 == 0 ? meshfile::Box(-3, 0, -2, 5, 4, 6) : RandomMesh(rng));
+    file.Blocks.push_back(meshfile::Box(-3, 0, -2, 5, 4, 6));
+    if (k % 3 != 0) { // random triangles, some of them upright, around the mesh origin
+      std::uniform_real_distribution<float> at(-12, 12);
+      std::uniform_int_distribution<int32_t> index(0, 7);
+      for (auto& v : file.Blocks[0].Vertices)
+        v = {at(rng), at(rng) / 4, at(rng)};
+      for (auto& f : file.Blocks[0].Faces)
+        f = {index(rng), index(rng), index(rng)};
+    }
     meshfile::WriteTo(dir / "meshes" / ("m" + std::to_string(k) + ".sm"), file);
   }
   const char* trees[] = {"eu_pine1_m1", "Afri_Tree2_m1", "palmshort_m1"};

@@ -68,19 +68,6 @@ inline ::testing::AssertionResult SameCells(const TPathmap& a, const TPathmap& b
   return ::testing::AssertionSuccess();
 }
 
-// Splits console output into lines, each of which must end in "\r\n".
-inline std::vector<std::string> Lines(const std::string& output) {
-  std::vector<std::string> lines;
-  for (size_t start = 0; start < output.size();) {
-    const size_t end = output.find("\r\n", start);
-    if (end == std::string::npos)
-      return lines.push_back("<unterminated>" + output.substr(start)), lines;
-    lines.push_back(output.substr(start, end - start));
-    start = end + 2;
-  }
-  return lines;
-}
-
 #ifndef _WIN32
 struct RunResult {
   int Status = -1; // exit status, or -1 when the process did not exit normally
