@@ -1,6 +1,7 @@
 // Fuzz target: the whole run on a world of 64 from an object file and two mesh files (a.sm,
 // b.sm) cut from the input at the separator; it ends in three sound map files and the
 // report, or in a quarnel::Exception with a message.
+#include "common/UTypes.h"
 #include "driver/GenerateMaps.h"
 #include "segutils/MapFileReader.h"
 
@@ -50,9 +51,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       std::ofstream(files[i], std::ios::binary | std::ios::trunc) << parts[i];
     else
       fs::remove(files[i]);
-  for (const char* name :
-       {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", "Car4Level0Map.raw", "NotPathed.txt"})
-    fs::remove(name);
   std::ostringstream console;
   try {
     GenerateMaps("objects.con", "meshes/", 64, console);
