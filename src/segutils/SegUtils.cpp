@@ -104,11 +104,6 @@ int32_t TPathmap::LevelCount(uint32_t size) {
   return 0;
 }
 
-uint8_t TPathmap::SegmentByte(int32_t i, int32_t j, int byteIndex) const {
-  const uint64_t word = Row(static_cast<uint32_t>(i * 64 + byteIndex / 8))[j];
-  return static_cast<uint8_t>(word >> (8 * (byteIndex % 8)));
-}
-
 namespace {
 
 // Collects the file's bytes and hands them to the file in large writes; any write that

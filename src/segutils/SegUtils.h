@@ -91,8 +91,6 @@ public:
   };
   TRow Row(uint32_t row) { return {this, row}; }
   TConstRow Row(uint32_t row) const { return {this, row}; }
-  // One byte of segment (i, j), 0 to 511, as the map file holds it.
-  uint8_t SegmentByte(int32_t i, int32_t j, int byteIndex) const;
 
   // The 64 words of segment (i, j), word k holding row 64i + k, or null for a segment never
   // written (all free). i and j lie in 0 to SegmentCount - 1.
