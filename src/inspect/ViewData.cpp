@@ -5,6 +5,7 @@
 #include "common/FileReads.h"
 #include "common/UTypes.h"
 #include "driver/CommandLine.h"
+#include "inspect/MapStats.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
@@ -185,6 +186,8 @@ std::string BuildViewData(const TViewRequest& request) {
     entries += (k == 0 ? "" : ",") + MapEntry(kNames[request.Diff][k], request.Maps[k]);
   }
   const uint32_t size = maps[0]->Size();
+  if (request.Diff)
+    CheckSameSize(*maps[0], *maps[1]);
   for (const auto& map : maps)
     if (map->Size() != size) // only the three maps of one world can get here
       throw Exception("the three maps must have one size, but they are " + mapfile::SideText(size) +

@@ -1,0 +1,301 @@
+// Fuzz target: map files and what quarnel-inspect computes from them. The input is a map file,
+// optionally followed by the separator and a second map file, and by the separator and the
+// bytes that choose the cells to flip and the scales of the pictures. A map file loads into a
+// map that saves back to the same bytes and whose statistics, differences and pictures agree
+// with its bytes and cells, or raises a quarnel::Exception that names the file and leaves the
+// map unchanged.
+#include "common/LittleEndian.h"
+#include "common/UTypes.h"
+#include "inspect/MapStats.h"
+#include "inspect/Pictures.h"
+#include "segutils/MapFileReader.h"
+#include "segutils/MapFormat.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <string_view>
+#include <unistd.h>
+#include <utility>
+#include <vector>
+
+using namespace quarnel;
+namespace fs = std::filesystem;
+
+static std::string MapName, SavedName;
+
+static void Require(bool condition, const char* what) {
+  if (!condition)
+    std::fprintf(stderr, "broken: %s\n", what), std::abort();
+}
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  const std::string stem =
+      (fs::temp_directory_path() / ("quarnel-fuzz-" + std::to_string(getpid()))).string();
+  MapName = stem + ".raw";
+  SavedName = stem + "-saved.raw";
+  std::atexit([] {
+    std::remove(MapName.c_str());
+    std::remove(SavedName.c_str());
+  });
+  return 0;
+}
+
+namespace {
+
+using TCells = std::set<std::pair<uint32_t, uint32_t>>; // (row, column), by row then column
+
+// Maps up to this size have their pictures checked pixel by pixel against their cells.
+constexpr uint32_t kCheckedSize = 512;
+// Pictures are drawn at most this many pixels a side.
+constexpr uint32_t kMaxSide = 512;
+
+// The parameter bytes, read in turn, big-endian; zeros once they run out.
+struct TParameters {
+  std::string_view Bytes;
+  uint32_t Next(int count) {
+    uint32_t value = 0;
+    for (int k = 0; k < count; ++k) {
+      value = value << 8 | (Bytes.empty() ? 0 : static_cast<uint8_t>(Bytes[0]));
+      Bytes.remove_prefix(Bytes.empty() ? 0 : 1);
+    }
+    return value;
+  }
+};
+
+std::vector<uint8_t> ReadFile(const std::string& name) {
+  std::ifstream in(name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Loads bytes as a map file into map; false when the reader refuses them, which must leave
+// the map as it was: here 64 by 64 with the one cell (3, 5) blocked.
+bool Load(std::string_view bytes, TPathmap& map) {
+  Require(std::ofstream(MapName, std::ios::binary | std::ios::trunc)
+              .write(bytes.data(), static_cast<std::streamsize>(bytes.size()))
+              .good(),
+          "input file");
+  map.SetSize(64);
+  map.Block(3, 5);
+  try {
+    LoadMapFile(MapName, map);
+    return true;
+  } catch (const Exception& e) {
+    Require(std::string_view(e.what()).starts_with(MapName + ": byte "), "the file and offset");
+    Require(map.Size() == 64 && map.WrittenSegments().size() == 1 && map.IsBlocked(3, 5) &&
+                ComputeStats(map).BlockedCells == 1,
+            "a refused file leaves the map unchanged");
+    return false;
+  }
+}
+
+// The statistics follow from the records of the file alone.
+void CheckStats(std::string_view bytes, const TPathmap& map) {
+  const auto* data = reinterpret_cast<const uint8_t*>(bytes.data());
+  TMapStats expected;
+  expected.Size = map.Size();
+  expected.SegmentCount = static_cast<int32_t>(map.Size() / 64);
+  expected.LevelCount = Int32At(data);
+  for (uint64_t offset = mapfile::kHeaderSize; offset < bytes.size();) {
+    const int32_t code = Int32At(data + offset);
+    offset += mapfile::kCodeSize;
+    if (code == mapfile::kFree) {
+      ++expected.FreeSegments;
+    } else if (code == mapfile::kBlocked) {
+      ++expected.BlockedSegments;
+      expected.BlockedCells += 64 * 64;
+    } else {
+      Require(code == mapfile::kMixed && bytes.size() - offset >= mapfile::kSegmentBytes,
+              "records of a loaded file");
+      ++expected.MixedSegments;
+      for (uint64_t k = 0; k < mapfile::kSegmentBytes; ++k)
+        expected.BlockedCells += static_cast<uint64_t>(std::popcount(data[offset + k]));
+      offset += mapfile::kSegmentBytes;
+    }
+  }
+  Require(expected.FreeSegments + expected.BlockedSegments + expected.MixedSegments ==
+              uint64_t(expected.SegmentCount) * uint64_t(expected.SegmentCount),
+          "a square of segments");
+  Require(ComputeStats(map) == expected, "statistics");
+}
+
+// Whether some cell of the block that pixel (x, y) of a picture at this scale shows is blocked.
+bool BlockBlocked(const TPathmap& map, uint32_t scale, uint32_t x, uint32_t y) {
+  const uint32_t side = PictureSide(map.Size(), scale);
+  const uint64_t row0 = uint64_t{side - 1 - y} * scale, column0 = uint64_t{x} * scale;
+  const uint64_t rowEnd = std::min<uint64_t>(row0 + scale, map.Size());
+  const uint64_t columnEnd = std::min<uint64_t>(column0 + scale, map.Size());
+  for (uint64_t r = row0; r < rowEnd; ++r)
+    for (uint64_t c = column0; c < columnEnd; ++c)
+      if (map.IsBlocked(uint32_t(r), uint32_t(c)))
+        return true;
+  return false;
+}
+
+// The pixel that shows the cell.
+std::pair<uint32_t, uint32_t> PixelOf(uint32_t size, uint32_t scale, uint32_t row,
+                                      uint32_t column) {
+  return {column / scale, PictureSide(size, scale) - 1 - row / scale};
+}
+
+// A's picture, a picture of A and flipped over each other, and their difference, where
+// flipped is A with the cells of flips flipped.
+void CheckPictures(const TPathmap& a, const TPathmap& flipped, const TCells& flips,
+                   uint32_t scale) {
+  const uint32_t size = a.Size(), side = PictureSide(size, scale);
+  const TImage picture = RenderMap(a, scale), flippedPicture = RenderMap(flipped, scale);
+  Require(picture.Width == side && picture.Height == side &&
+              picture.Pixels.size() == size_t{3} * side * side,
+          "picture size");
+  std::set<std::pair<uint32_t, uint32_t>> onlyA, onlyB; // pixels, as (x, y)
+  for (const auto& [row, column] : flips)
+    (a.IsBlocked(row, column) ? onlyA : onlyB).insert(PixelOf(size, scale, row, column));
+  const TImage overlay = RenderOverlay(a, flipped, a, scale);
+  const TImage diff = RenderDiff(a, flipped, scale);
+  for (uint32_t y = 0; y < side; ++y)
+    for (uint32_t x = 0; x < side; ++x) {
+      const TRgb pixel = picture.At(x, y), flippedPixel = flippedPicture.At(x, y);
+      Require(pixel == colours::Blocked || pixel == colours::Free, "picture colours");
+      if (size <= kCheckedSize)
+        Require((pixel == colours::Blocked) == BlockBlocked(a, scale, x, y), "picture pixel");
+      const bool a1 = onlyA.count({x, y}) != 0, b1 = onlyB.count({x, y}) != 0;
+      if (!a1 && !b1)
+        Require(flippedPixel == pixel, "flipped cells change only their pixels");
+      if (b1)
+        Require(flippedPixel == colours::Blocked, "a cell blocked by flipping shows");
+      Require(overlay.At(x, y) == (pixel == colours::Blocked          ? colours::Infantry
+                                   : flippedPixel == colours::Blocked ? colours::Tank
+                                                                      : colours::Free),
+              "overlay pixel");
+      Require(diff.At(x, y) == (a1 && b1                    ? colours::BothWays
+                                : a1                        ? colours::OnlyInA
+                                : b1                        ? colours::OnlyInB
+                                : pixel == colours::Blocked ? colours::DimBlocked
+                                                            : colours::DimFree),
+              "diff pixel");
+    }
+}
+
+// Flips the cells that the parameters choose (at most 8) and returns them.
+TCells Flip(TPathmap& map, TParameters& p) {
+  TCells flips;
+  const uint32_t count = p.Next(1) % 9;
+  for (uint32_t k = 0; k < count; ++k) {
+    const uint32_t row = p.Next(2) % map.Size(), column = p.Next(2) % map.Size();
+    if (flips.emplace(row, column).second)
+      map.Row(row)[column / 64] ^= uint64_t{1} << (column % 64);
+  }
+  return flips;
+}
+
+// The two maps' difference against one counted cell by cell.
+void CheckDiff(const TPathmap& a, const TPathmap& b) {
+  if (a.Size() != b.Size()) {
+    try {
+      DiffMaps(a, b, 4);
+    } catch (const Exception& e) {
+      Require(std::string_view(e.what()).starts_with("maps of different sizes: "), "sizes");
+      return;
+    }
+    Require(false, "maps of different sizes are refused");
+  }
+  const TMapDiff ab = DiffMaps(a, b, 4), ba = DiffMaps(b, a, 4);
+  Require(ab.OnlyInA == ba.OnlyInB && ab.OnlyInB == ba.OnlyInA && ab.First == ba.First,
+          "a diff both ways");
+  Require(ab.First.size() == std::min<uint64_t>(4, ab.Count()), "differences listed");
+  if (a.Size() > kCheckedSize)
+    return;
+  TMapDiff expected;
+  for (uint32_t r = 0; r < a.Size(); ++r)
+    for (uint32_t c = 0; c < a.Size(); ++c)
+      if (a.IsBlocked(r, c) != b.IsBlocked(r, c)) {
+        ++(a.IsBlocked(r, c) ? expected.OnlyInA : expected.OnlyInB);
+        if (expected.First.size() < 4)
+          expected.First.push_back({r, c});
+      }
+  Require(ab.OnlyInA == expected.OnlyInA && ab.OnlyInB == expected.OnlyInB &&
+              ab.First == expected.First,
+          "diff counted cell by cell");
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  constexpr std::string_view kSeparator = "\n~~quarnel~~\n";
+  std::string_view rest(reinterpret_cast<const char*>(data), size), parts[3];
+  for (int k = 0; k < 3; ++k) {
+    const size_t cut = k < 2 ? rest.find(kSeparator) : std::string_view::npos;
+    parts[k] = rest.substr(0, cut);
+    if (cut == std::string_view::npos)
+      break;
+    rest.remove_prefix(cut + kSeparator.size());
+  }
+  TPathmap a, flipped;
+  if (!Load(parts[0], a))
+    return 0;
+  LoadMapFile(MapName, flipped);
+  Require(a.Size() % 64 == 0 && a.Size() > 0 && Int32At(data) == TPathmap::LevelCount(a.Size()),
+          "size");
+  CheckStats(parts[0], a);
+  a.SaveToFile(SavedName);
+  const std::vector<uint8_t> saved = ReadFile(SavedName);
+  Require(std::string_view(reinterpret_cast<const char*>(saved.data()), saved.size()) == parts[0],
+          "a loaded map saves to the same bytes");
+
+  TParameters p{parts[2]};
+  const TCells flips = Flip(flipped, p);
+  Require(DiffMaps(a, a, 4).Count() == 0, "a map does not differ from itself");
+  const TMapDiff diff = DiffMaps(a, flipped, 4);
+  uint64_t onlyA = 0;
+  std::vector<TCell> first;
+  for (const auto& [row, column] : flips) {
+    onlyA += a.IsBlocked(row, column);
+    if (first.size() < 4)
+      first.push_back({row, column});
+  }
+  Require(diff.Count() == flips.size() && diff.OnlyInA == onlyA && diff.First == first,
+          "the flipped cells differ");
+  CheckDiff(a, flipped);
+
+  for (uint32_t scale : {1 + p.Next(1) % 8, p.Next(4)}) {
+    if (scale == 0) {
+      for (auto draw : {+[](const TPathmap& m) { RenderMap(m, 0); },
+                        +[](const TPathmap& m) { RenderOverlay(m, m, m, 0); },
+                        +[](const TPathmap& m) { RenderDiff(m, m, 0); }}) {
+        try {
+          draw(a);
+          Require(false, "scale 0 is refused");
+        } catch (const Exception& e) {
+          Require(std::string_view(e.what()) == "the scale must be 1 or more", "scale message");
+        }
+      }
+      continue;
+    }
+    if (PictureSide(a.Size(), scale) > kMaxSide)
+      scale = (a.Size() + kMaxSide - 1) / kMaxSide;
+    CheckPictures(a, flipped, flips, scale);
+  }
+
+  TPathmap b;
+  if (!parts[1].empty() && Load(parts[1], b)) {
+    CheckDiff(a, b);
+    if (a.Size() == b.Size()) {
+      const TImage picture = RenderDiff(a, b, 64);
+      Require(picture.Width == a.Size() / 64, "diff picture size");
+    } else {
+      try {
+        RenderDiff(a, b, 1);
+        Require(false, "pictures of maps of different sizes are refused");
+      } catch (const Exception& e) {
+        Require(std::string_view(e.what()).starts_with("maps of different sizes: "), "sizes");
+      }
+    }
+  }
+  return 0;
+}
