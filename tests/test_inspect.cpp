@@ -11,9 +11,6 @@
 #ifdef QUARNEL_INSPECT_PNG
 #include <png.h>
 #endif
-#ifdef QUARNEL_INSPECT_VIEW
-#include "inspect/ViewData.h"
-#endif
 
 using namespace quarnel;
 using namespace testutil;
@@ -128,25 +125,6 @@ InspectRun Inspect(const std::vector<std::string>& args, bool withPng = true) {
   run.Out = out.str(), run.Err = err.str();
   return run;
 }
-
-#ifdef QUARNEL_INSPECT_VIEW
-TEST(ViewData, RefusesMapsOfDifferentSizesForTheClassesAndForADiff) {
-  TempDir dir;
-  const std::string a = Save(dir, "a.raw", 64), b = Save(dir, "b.raw", 128);
-  const struct {
-    bool Diff;
-    std::vector<std::string> Maps;
-    std::string Message;
-  } cases[] = {
-      {false,
-       {a, a, b},
-       "the three maps must have one size, but they are 64 by 64, 64 by 64 and 128 by 128 cells"},
-      {true, {a, b}, "maps of different sizes: 64 by 64 and 128 by 128"},
-      {true, {b, a}, "maps of different sizes: 128 by 128 and 64 by 64"}};
-  for (const auto& c : cases)
-    EXPECT_EQ(MessageOf([&] { BuildViewData({"v.html", c.Diff, c.Maps, "", ""}); }), c.Message);
-}
-#endif
 
 TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {

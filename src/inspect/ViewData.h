@@ -10,9 +10,8 @@ namespace quarnel {
 // The JSON object that the page reads (src/inspect/viewer/viewer.js describes its fields).
 // Binary parts are deflated with zlib and then base64-encoded; the text holds no '<', so it
 // can stand inside a script element. Raises the failures of the map reader (LoadMapFile),
-// "the three maps must have one size, but they are ..." when they differ ("maps of different
-// sizes: ..." for the two maps of a diff), and those of the object list and the mesh reader
-// when request names an object file.
+// "the three maps must have one size, but they are ..." when they differ, and those of the object
+// list and the mesh reader when request names an object file.
 std::string BuildViewData(const TViewRequest& request);
 
 } // namespace quarnel
