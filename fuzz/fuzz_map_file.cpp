@@ -200,7 +200,9 @@ void CheckDiff(const TPathmap& a, const TPathmap& b) {
     try {
       DiffMaps(a, b, 4);
     } catch (const Exception& e) {
-      Require(std::string_view(e.what()).starts_with("maps of different sizes: "), "sizes");
+      Require(
+          std::string_view(e.what()).starts_with("the two maps must have one size, but they are "),
+          "sizes");
       return;
     }
     Require(false, "maps of different sizes are refused");
@@ -293,7 +295,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RenderDiff(a, b, 1);
         Require(false, "pictures of maps of different sizes are refused");
       } catch (const Exception& e) {
-        Require(std::string_view(e.what()).starts_with("maps of different sizes: "), "sizes");
+        Require(std::string_view(e.what()).starts_with(
+                    "the two maps must have one size, but they are "),
+                "sizes");
       }
     }
   }
