@@ -112,43 +112,6 @@ const char* BlockedText(bool blocked) {
 
 } // namespace
 
-namespace {
-
-// A decimal number of at most limit, digits only.
-bool ParseDecimal(std::string_view text, uint64_t limit, uint64_t& value) {
-  value = 0;
-  if (text.empty() || text.size() > 10)
-    return false;
-  for (const char ch : text) {
-    if (ch < '0' || ch > '9')
-      return false;
-    value = value * 10 + static_cast<uint64_t>(ch - '0');
-  }
-  return value <= limit;
-}
-
-} // namespace
-
-bool ParseWhyCell(const std::string& text, uint32_t& row, uint32_t& column) {
-  const size_t comma = text.find(',');
-  uint64_t r = 0, c = 0;
-  if (comma == std::string::npos ||
-      !ParseDecimal(std::string_view(text).substr(0, comma), UINT32_MAX, r) ||
-      !ParseDecimal(std::string_view(text).substr(comma + 1), UINT32_MAX, c))
-    return false;
-  row = static_cast<uint32_t>(r);
-  column = static_cast<uint32_t>(c);
-  return true;
-}
-
-bool ParseWhySize(const std::string& text, uint32_t& worldSize) {
-  uint64_t value = 0;
-  if (!ParseDecimal(text, INT32_MAX, value))
-    return false;
-  worldSize = static_cast<uint32_t>(value);
-  return true;
-}
-
 void PrintWhyText(std::ostream& out, const TWhyReport& report) {
   const TWhyAnswer& answer = report.Answer;
   const uint64_t row = answer.Row, column = answer.Column;
