@@ -34,12 +34,12 @@ function anyBit(buf, w0, lo, hi) {
 // classes infantry, tank, car; or blocked only in A, only in B, and in A.
 function layerRows(v, r0, r1, w0, bufs) {
   const [b0, b1, b2] = bufs, count = b0.length, diff = v.data.mode === 'diff', wpr = v.size / 32;
-  const u = v.maps[0].words, x1 = v.maps[1].words, w = diff ? u : v.maps[2].words;
+  const m0 = v.maps[0].words, m1 = v.maps[1].words, m2 = diff ? m0 : v.maps[2].words;
   for (const buf of bufs) buf.fill(0);
   for (let r = r0; r <= r1; ++r) {
     for (let i = 0, at = r * wpr + w0; i < count; ++i, ++at) {
-      const x = u[at], y = x1[at];
-      if (diff) { b0[i] |= x & ~y; b1[i] |= y & ~x; b2[i] |= x; } else { b0[i] |= x; b1[i] |= y; b2[i] |= w[at]; }
+      const x = m0[at], y = m1[at];
+      if (diff) { b0[i] |= x & ~y; b1[i] |= y & ~x; b2[i] |= x; } else { b0[i] |= x; b1[i] |= y; b2[i] |= m2[at]; }
     }
   }
 }
