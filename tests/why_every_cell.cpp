@@ -1,6 +1,6 @@
 // For the viewer's Node test (viewer/explain.test.mjs): writes a random world, or prints what
-// quarnel-inspect --why --json prints for every cell of a world, one line per cell, by row and
-// then by column.
+// quarnel-inspect --why --json prints for every cell of a world and the row and column just
+// outside it, one line per cell, by row and then by column.
 //   why_every_cell world DIR SIZE SEED        objects.con and meshes/ in DIR
 //   why_every_cell cells OBJECTFILE MESHDIR SIZE
 #include "inspect/WhyReport.h"
@@ -43,8 +43,8 @@ void PrintEveryCell(const std::string& objectFile, const std::string& meshDir, u
   report.WorldSize = size;
   quarnel::TStaticObjectLL objects;
   quarnel::LoadWorldObjects(objectFile, quarnel::MeshDirectoryOf(meshDir), objects, &report.Names);
-  for (uint32_t row = 0; row < size; ++row)
-    for (uint32_t column = 0; column < size; ++column) {
+  for (uint32_t row = 0; row <= size; ++row) // the last row and column lie outside the grid
+    for (uint32_t column = 0; column <= size; ++column) {
       report.Answer = quarnel::ExplainCell(objects, size, row, column);
       quarnel::PrintWhyJson(std::cout, report);
     }

@@ -124,17 +124,12 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
     box = {TruncCell(node.Position.Z), TruncCell(node.Position.X), TruncCell(node.Position.Z),
            TruncCell(node.Position.X)};
   } else if (node.FaceCount() > 0) {
-    // Only the vertices of faces are drawn; placing fails for any vertex, as in the run.
+    // A vertex that no face uses is placed on a used one, so it does not widen the box.
     const std::vector<TCellPoint> points = PlaceMeshVertices(node);
     box = {INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
-    for (const TFace& face : node.Faces())
-      for (const int32_t k : {face.A, face.B, face.C}) {
-        if (static_cast<uint32_t>(k) >= points.size())
-          throw Exception(kRangeCheckError);
-        const TCellPoint p = points[static_cast<size_t>(k)];
-        box = {std::min(box.R0, p.Y), std::min(box.C0, p.X), std::max(box.R1, p.Y),
-               std::max(box.C1, p.X)};
-      }
+    for (const TCellPoint& p : points)
+      box = {std::min(box.R0, p.Y), std::min(box.C0, p.X), std::max(box.R1, p.Y),
+             std::max(box.C1, p.X)};
   } else {
     return box;
   }

@@ -38,9 +38,9 @@ test('the page explains every cell of three random worlds as quarnel-inspect --w
     run(env.QUARNEL_INSPECT, ['--view', 'view.html', ...maps, '--objects', 'objects.con', '--meshes', 'meshes'], at);
     const page = await loadWorld(JSON.parse(dataText(at)), unpack);
     const told = run(env.WHY_EVERY_CELL, ['cells', 'objects.con', 'meshes', String(size)], at).split('\n');
-    for (let row = 0; row < size; ++row) {
-      for (let column = 0; column < size; ++column) {
-        const expected = JSON.parse(told[row * size + column]), shown = explain(page, row, column);
+    for (let row = 0; row <= size; ++row) { // row and column `size` lie outside the grid
+      for (let column = 0; column <= size; ++column) {
+        const expected = JSON.parse(told[row * (size + 1) + column]), shown = explain(page, row, column);
         for (const k of expected.classes) delete k.files;
         if (!isDeepStrictEqual(shown, expected)) assert.deepEqual(shown, expected, `world ${seed}, cell ${row},${column}`);
         for (const k of shown.classes) {

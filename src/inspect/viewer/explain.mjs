@@ -125,7 +125,10 @@ function coverOf(world, i, cls, r0, r1, c0, c1) {
 export function explain(world, row, column) {
   const answer = { cell: { row, column }, square: { x: [column, column + 1], z: [row, row + 1] },
     inside: insideGrid(world, row, column), classes: [] };
-  if (!answer.inside) return answer;
+  if (!answer.inside) { // every map counts a cell outside the grid as blocked
+    answer.classes = world.classes.map((cls) => ({ class: cls.name, map: cls.map, blocked: true, causes: [], near: [] }));
+    return answer;
+  }
   const reach = world.nearReach, last = world.size - 1;
   const near = objectsNear(world, row - reach, row + reach, column - reach, column + reach);
   for (const cls of world.classes) {
