@@ -128,8 +128,8 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
     const std::vector<TCellPoint> points = PlaceMeshVertices(node);
     box = {INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
     for (const TCellPoint& p : points)
-      box = {std::min(box.R0, p.Y), std::min(box.C0, p.X), std::max(box.R1, p.Y),
-             std::max(box.C1, p.X)};
+      box = {std::min(box.R0, p.Row), std::min(box.C0, p.Column), std::max(box.R1, p.Row),
+             std::max(box.C1, p.Column)};
   } else {
     return box;
   }

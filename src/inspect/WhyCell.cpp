@@ -104,7 +104,7 @@ void CoverByOutline(const TStaticObjectMeshNode& node, int64_t row, int64_t colu
              static_cast<uint32_t>(to) < points.size()); // checked when the mesh was read
       const TCellPoint a = points[static_cast<size_t>(from)], b = points[static_cast<size_t>(to)];
       probe.Covered = {};
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, column - kWalkReach, row - kWalkReach,
+      WalkLineClipped(a.Column, a.Row, b.Column, b.Row, column - kWalkReach, row - kWalkReach,
                       column + kWalkReach, row + kWalkReach, ProbeVisitor, &probe);
       for (size_t k = 0; k < 3; ++k) {
         cover.Covered[k] |= probe.Covered[k];

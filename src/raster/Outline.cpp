@@ -35,17 +35,18 @@ public:
 
   // True when the walk from a to b was not in the set; adds it.
   bool Insert(const TCellPoint& a, const TCellPoint& b) {
-    uint64_t h = static_cast<uint64_t>(a.X) * 0x9E3779B97F4A7C15ull;
-    h = (h ^ static_cast<uint64_t>(a.Y)) * 0xC2B2AE3D27D4EB4Full;
-    h = (h ^ static_cast<uint64_t>(b.X)) * 0x165667B19E3779F9ull;
-    h = (h ^ static_cast<uint64_t>(b.Y)) * 0x9E3779B97F4A7C15ull;
+    uint64_t h = static_cast<uint64_t>(a.Column) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ static_cast<uint64_t>(a.Row)) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ static_cast<uint64_t>(b.Column)) * 0x165667B19E3779F9ull;
+    h = (h ^ static_cast<uint64_t>(b.Row)) * 0x9E3779B97F4A7C15ull;
     for (size_t i = (h >> 32) & Mask;; i = (i + 1) & Mask) {
       TSlot& slot = Slots[i];
       if (slot.Generation != Generation) {
         slot = {a, b, Generation};
         return true;
       }
-      if (slot.A.X == a.X && slot.A.Y == a.Y && slot.B.X == b.X && slot.B.Y == b.Y)
+      if (slot.A.Column == a.Column && slot.A.Row == a.Row && slot.B.Column == b.Column &&
+          slot.B.Row == b.Row)
         return false;
     }
   }
@@ -143,11 +144,11 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
     const TCellPoint b = (*points)[static_cast<size_t>(face.B)];
     const TCellPoint c = (*points)[static_cast<size_t>(face.C)];
     if (walks.Insert(a, b))
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(a.Column, a.Row, b.Column, b.Row, lo, lo, hi, hi, visitor, context);
     if (walks.Insert(b, c))
-      WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(b.Column, b.Row, c.Column, c.Row, lo, lo, hi, hi, visitor, context);
     if (walks.Insert(c, a))
-      WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(c.Column, c.Row, a.Column, a.Row, lo, lo, hi, hi, visitor, context);
   }
 }
 
