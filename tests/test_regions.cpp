@@ -1,5 +1,6 @@
 // Regions, diagonal gaps, shortest paths and sealing, against plain cell-by-cell forms on
 // random maps; the --regions, --path and --seal modes end to end.
+#include "inspect/PathSearch.h"
 #include "inspect/Regions.h"
 
 #include "support/TestUtil.h"
@@ -7,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <deque>
+#include <queue>
 #include <random>
 
 using namespace quarnel;
@@ -126,6 +129,99 @@ TEST(Regions, AgreeWithAFloodFillOnRandomMapsOfUniformAndMixedSegments) {
                   std::vector<TGap>(plain.Gaps.begin(), plain.Gaps.begin() + ptrdiff_t(listed)));
     }
   }
+}
+
+// The plain shortest-path search: Dijkstra over every cell, the cost to each.
+std::vector<double> Dijkstra(const TPathmap& map, TCell start, bool diagonal) {
+  const int64_t n = map.Size();
+  std::vector<double> cost(size_t(n * n), INFINITY);
+  using Entry = std::pair<double, int64_t>;
+  std::priority_queue<Entry, std::vector<Entry>, std::greater<>> open;
+  cost[size_t(start.Row * n + start.Column)] = 0;
+  open.push({0, start.Row * n + start.Column});
+  while (!open.empty()) {
+    const auto [g, cell] = open.top();
+    open.pop();
+    if (g > cost[size_t(cell)])
+      continue;
+    for (int64_t dr = -1; dr <= 1; ++dr)
+      for (int64_t dc = -1; dc <= 1; ++dc) {
+        const int64_t r = cell / n + dr, c = cell % n + dc;
+        if ((dr == 0 && dc == 0) || (!diagonal && dr != 0 && dc != 0) || r < 0 || c < 0 || r >= n ||
+            c >= n || map.IsBlocked(uint32_t(r), uint32_t(c)))
+          continue;
+        const double next = g + (dr != 0 && dc != 0 ? std::sqrt(2.0) : 1.0);
+        if (next < cost[size_t(r * n + c)])
+          cost[size_t(r * n + c)] = next, open.push({next, r * n + c});
+      }
+  }
+  return cost;
+}
+
+TEST(PathSearch, FindsPathsAsShortAsDijkstrasStepByStepAndOnlyWithinARegion) {
+  std::mt19937_64 rng(11);
+  int found = 0, apart = 0;
+  for (int round = 0; round < 8; ++round) {
+    const TPathmap map = RandomMap(128, rng);
+    const bool diagonal = round % 2 == 1;
+    const PlainRegions plain = FloodFill(map, diagonal);
+    std::vector<TCell> free;
+    for (uint32_t r = 0; r < 128; ++r)
+      for (uint32_t c = 0; c < 128; ++c)
+        if (!map.IsBlocked(r, c))
+          free.push_back({r, c});
+    for (int k = 0; k < 6 && !free.empty(); ++k) {
+      const TCell start = free[rng() % free.size()], end = free[rng() % free.size()];
+      SCOPED_TRACE(testing::Message() << "round " << round << " from " << start.Row << ","
+                                      << start.Column << " to " << end.Row << "," << end.Column);
+      const TPathResult path = FindPath(map, start, end, diagonal);
+      const double best = Dijkstra(map, start, diagonal)[size_t(end.Row) * 128 + end.Column];
+      if (std::isinf(best)) {
+        ++apart;
+        EXPECT_EQ(path.Outcome, TPathOutcome::Apart);
+        EXPECT_EQ(path.StartRegion, plain.Label[size_t(start.Row) * 128 + start.Column]);
+        EXPECT_EQ(path.EndRegionSize, plain.Regions[path.EndRegion - 1].Size);
+        continue;
+      }
+      ++found;
+      ASSERT_EQ(path.Outcome, TPathOutcome::Found);
+      EXPECT_NEAR(path.Length, best, 1e-9);
+      const std::vector<TCell> cells = PathCells(path);
+      ASSERT_EQ(cells.size(), path.Steps() + 1);
+      EXPECT_TRUE(cells.front() == start && cells.back() == end);
+      uint64_t diagonals = 0;
+      for (size_t s = 0; s < cells.size(); ++s) {
+        EXPECT_FALSE(map.IsBlocked(cells[s].Row, cells[s].Column));
+        if (s == 0)
+          continue;
+        const int64_t dr = int64_t(cells[s].Row) - cells[s - 1].Row;
+        const int64_t dc = int64_t(cells[s].Column) - cells[s - 1].Column;
+        EXPECT_TRUE(std::max(std::abs(dr), std::abs(dc)) == 1 && (diagonal || dr * dc == 0));
+        diagonals += dr != 0 && dc != 0;
+      }
+      EXPECT_EQ(path.DiagonalSteps, diagonals);
+      // A turning point lies between steps of different directions, and only there.
+      for (size_t t = 1; t + 1 < path.Turns.size(); ++t) {
+        const auto at = std::find(cells.begin(), cells.end(), path.Turns[t]) - cells.begin();
+        ASSERT_TRUE(at > 0 && size_t(at) + 1 < cells.size());
+        EXPECT_FALSE(cells[size_t(at) + 1].Row - cells[size_t(at)].Row ==
+                         cells[size_t(at)].Row - cells[size_t(at) - 1].Row &&
+                     cells[size_t(at) + 1].Column - cells[size_t(at)].Column ==
+                         cells[size_t(at)].Column - cells[size_t(at) - 1].Column);
+      }
+    }
+  }
+  EXPECT_GT(found, 10);
+  EXPECT_GT(apart, 3);
+  TPathmap map;
+  map.SetSize(64);
+  map.Block(5, 5);
+  const TPathResult blocked = FindPath(map, {0, 0}, {5, 5}, false);
+  EXPECT_TRUE(blocked.Outcome == TPathOutcome::Blocked && !blocked.AtStart);
+  const TPathResult outside = FindPath(map, {64, 0}, {5, 5}, false);
+  EXPECT_TRUE(outside.Outcome == TPathOutcome::Outside && outside.AtStart);
+  const TPathResult same = FindPath(map, {7, 7}, {7, 7}, true);
+  EXPECT_TRUE(same.Outcome == TPathOutcome::Found && same.Steps() == 0 && same.Turns.size() == 1);
 }
 
 } // namespace
