@@ -2,6 +2,7 @@
 // random maps; the --regions, --path and --seal modes end to end.
 #include "inspect/PathSearch.h"
 #include "inspect/Regions.h"
+#include "inspect/Seal.h"
 
 #include "support/TestUtil.h"
 
@@ -222,6 +223,30 @@ TEST(PathSearch, FindsPathsAsShortAsDijkstrasStepByStepAndOnlyWithinARegion) {
   EXPECT_TRUE(outside.Outcome == TPathOutcome::Outside && outside.AtStart);
   const TPathResult same = FindPath(map, {7, 7}, {7, 7}, true);
   EXPECT_TRUE(same.Outcome == TPathOutcome::Found && same.Steps() == 0 && same.Turns.size() == 1);
+}
+
+TEST(Seal, BlocksExactlyTheCellsOfTheSmallRegionsOtherThanTheMainOne) {
+  std::mt19937_64 rng(5);
+  for (int round = 0; round < 4; ++round) {
+    TPathmap map = RandomMap(round < 2 ? 128 : 192, rng);
+    const bool diagonal = round % 2 == 0;
+    const PlainRegions plain = FloodFill(map, diagonal);
+    const uint64_t minSize = round == 3 ? UINT64_MAX : 2 + rng() % 40;
+    TSealResult expected;
+    for (size_t k = 1; k < plain.Regions.size(); ++k)
+      if (plain.Regions[k].Size < minSize)
+        ++expected.Regions, expected.Cells += plain.Regions[k].Size;
+    const TSealResult result = SealRegions(map, minSize, diagonal);
+    EXPECT_TRUE(result.Regions == expected.Regions && result.Cells == expected.Cells);
+    EXPECT_GT(result.Regions, 0u);
+    for (uint32_t r = 0; r < map.Size(); ++r)
+      for (uint32_t c = 0; c < map.Size(); ++c) {
+        const uint32_t region = plain.Label[size_t(r) * map.Size() + c];
+        ASSERT_EQ(map.IsBlocked(r, c),
+                  region == 0 || (region > 1 && plain.Regions[region - 1].Size < minSize))
+            << r << "," << c;
+      }
+  }
 }
 
 } // namespace
