@@ -30,11 +30,14 @@ constexpr uint8_t kClosed = 0x80;
 struct TOpen {
   double F, G;
   uint32_t Row, Column;
+  uint64_t Off; // twice the area between the line from start to end and the cell
 };
-// The queue's top is the least F; between equal F, the greatest G (the cell nearer the end).
+// The queue's top is the least F; between equal F, the greatest G (the cell nearer the end);
+// between equal G, the cell nearest the straight line from start to end, which keeps a search
+// among many equally good cells (edge steps on open ground) from wandering.
 struct TLater {
   bool operator()(const TOpen& a, const TOpen& b) const {
-    return a.F != b.F ? a.F > b.F : a.G < b.G;
+    return a.F != b.F ? a.F > b.F : a.G != b.G ? a.G < b.G : a.Off > b.Off;
   }
 };
 
@@ -76,7 +79,7 @@ public:
   std::vector<uint8_t> Run(TCell start, TCell end) {
     std::priority_queue<TOpen, std::vector<TOpen>, TLater> open;
     State(start.Row, start.Column).Cost[Index(start.Row, start.Column)] = 0;
-    open.push({Heuristic(start.Row, start.Column, end), 0, start.Row, start.Column});
+    open.push({Heuristic(start.Row, start.Column, end), 0, start.Row, start.Column, 0});
     while (!open.empty()) {
       const TOpen top = open.top();
       open.pop();
@@ -87,20 +90,34 @@ public:
       state.Step[at] |= kClosed;
       if (top.Row == end.Row && top.Column == end.Column)
         return Trace(start, end);
+      // Away from the segment's border every neighbour lies in the same segment: its words and
+      // state are at hand, a neighbour's index is this one's plus a fixed offset.
+      const uint32_t rowIn = top.Row % 64, columnIn = top.Column % 64;
+      const bool inside = rowIn - 1 < 62 && columnIn - 1 < 62;
+      const uint64_t* words = Map.Segment(int32_t(top.Row / 64), int32_t(top.Column / 64));
       for (int s = 0; s < Steps; ++s) {
         const int64_t row = int64_t(top.Row) + kRowStep[s];
         const int64_t column = int64_t(top.Column) + kColumnStep[s];
-        if (!Free(row, column))
-          continue;
+        TSegmentState* next = &state;
+        uint32_t k = at + uint32_t(64 * kRowStep[s] + kColumnStep[s]);
+        if (inside) {
+          if (words != nullptr && ((words[k / 64] >> (k % 64)) & 1) != 0)
+            continue;
+        } else {
+          if (!Free(row, column))
+            continue;
+          next = &State(uint32_t(row), uint32_t(column));
+          k = Index(uint32_t(row), uint32_t(column));
+        }
         const double g = top.G + (s < 4 ? 1.0 : kSqrt2);
-        TSegmentState& next = State(uint32_t(row), uint32_t(column));
-        const uint32_t k = Index(uint32_t(row), uint32_t(column));
-        if ((next.Step[k] & kClosed) != 0 || g >= next.Cost[k])
+        if ((next->Step[k] & kClosed) != 0 || g >= next->Cost[k])
           continue;
-        next.Cost[k] = g;
-        next.Step[k] = uint8_t(s + 1);
+        next->Cost[k] = g;
+        next->Step[k] = uint8_t(s + 1);
+        const int64_t off = (row - int64_t(start.Row)) * (int64_t(end.Column) - start.Column) -
+                            (column - int64_t(start.Column)) * (int64_t(end.Row) - start.Row);
         open.push({g + Heuristic(uint32_t(row), uint32_t(column), end), g, uint32_t(row),
-                   uint32_t(column)});
+                   uint32_t(column), uint64_t(off < 0 ? -off : off)});
       }
     }
     assert(false && "the ends share a region, so a path exists");
