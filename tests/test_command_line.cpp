@@ -1,6 +1,8 @@
 // The entry point's arguments, and the messages of text-file errors by system error code.
+#include "common/FileIO.h"
 #include "common/TextFileError.h"
 #include "driver/CommandLine.h"
+#include "mesh/MeshDirectory.h"
 
 #include <gtest/gtest.h>
 

@@ -104,8 +104,7 @@ TStaticObjectMeshNode Node(std::vector<TVector4> vertices, std::vector<TFace> fa
                            TVector3 scale = {1, 1, 1}) {
   TStaticObjectMeshNode node;
   node.Position = position, node.Rotation = rotation, node.Scale = scale;
-  node.Mesh =
-      std::make_shared<TCollisionMesh>(TCollisionMesh{std::move(vertices), std::move(faces)});
+  node.Mesh = MakeCollisionMesh(std::move(vertices), std::move(faces));
   node.HasMesh = true;
   return node;
 }

@@ -7,6 +7,13 @@
 
 namespace quarnel {
 
+// The delimiter that ends a folder name in a path.
+#ifdef _WIN32
+inline constexpr char kPathDelimiter = '\\';
+#else
+inline constexpr char kPathDelimiter = '/';
+#endif
+
 // The error code of the last failed system call: errno, or GetLastError on Windows.
 int LastSystemError();
 

@@ -4,6 +4,7 @@
 #include "common/UTypes.h"
 #include "driver/Console.h"
 #include "driver/GenerateMaps.h"
+#include "mesh/MeshDirectory.h"
 
 #include <new>
 
@@ -56,13 +57,6 @@ uint32_t ParseWorldSize(std::string_view text) {
   }
   const auto bits = static_cast<uint32_t>(value);
   return negative ? 0u - bits : bits;
-}
-
-std::string MeshDirectoryOf(std::string_view argument) {
-  std::string dir(argument);
-  if (dir.empty() || dir.back() != kPathDelimiter)
-    dir += kPathDelimiter;
-  return dir;
 }
 
 std::string ProgramNameOf(std::string_view argv0) {

@@ -8,19 +8,10 @@
 
 namespace quarnel {
 
-#ifdef _WIN32
-inline constexpr char kPathDelimiter = '\\';
-#else
-inline constexpr char kPathDelimiter = '/';
-#endif
-
 // The world size argument: a signed 32-bit integer (decimal, or hexadecimal after "$",
 // "x", "X", "0x" or "0X") whose bits are taken as unsigned; 2048 when the text is no
 // such integer.
 uint32_t ParseWorldSize(std::string_view text);
-
-// The mesh directory argument with a trailing path delimiter.
-std::string MeshDirectoryOf(std::string_view argument);
 
 // The program's file name without its directory.
 std::string ProgramNameOf(std::string_view argv0);

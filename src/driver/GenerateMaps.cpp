@@ -8,6 +8,7 @@
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
+#include "segutils/MapFormat.h"
 #include "segutils/SegUtils.h"
 
 #include <string>
@@ -66,7 +67,7 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   // The cells a brush is centred on do not depend on the map class, so every outline is
   // traced once into centres, which each map widens with its own shape. Trees and outlines
   // are taken in file order, so that the first object with a bad position is the one reported.
-  WriteLine(out, "Creating Infantry1Level0Map.raw...");
+  WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Infantry) + "...");
   TCellMask centres(worldSize);
   TWorldSummary world;
   for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
@@ -83,20 +84,20 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
       world.NotPathed.push_back(&node.Name);
     }
   }
-  FinishMap(centres, kInfantryShape, pathmap, "Infantry1Level0Map.raw");
+  FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry));
   pathmap.Clear();
 
   // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
-  WriteLine(out, "Creating Tank0Level0Map.raw...");
+  WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Tank) + "...");
   for (const TStaticObjectMeshNode* tree : world.Trees)
     MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
-  FinishMap(centres, kTankShape, pathmap, "Tank0Level0Map.raw");
+  FinishMap(centres, kTankShape, pathmap, MapFileNameOf(MapClass::Tank));
   pathmap.Clear();
 
-  WriteLine(out, "Creating Car4Level0Map.raw...");
+  WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Car) + "...");
   TTextFileWriter notPathed("NotPathed.txt");
   WriteNotPathed(world, notPathed);
-  FinishMap(centres, kCarShape, pathmap, "Car4Level0Map.raw");
+  FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car));
 
   const TRunCounts& counts = world.Counts;
   WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));

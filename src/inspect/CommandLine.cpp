@@ -294,10 +294,7 @@ int RunOverlay(const TInspectOptions& options, std::ostream& out, const TImageWr
   const auto infantry = Load(options.Maps[0]);
   const auto tank = Load(options.Maps[1]);
   const auto car = Load(options.Maps[2]);
-  if (tank->Size() != infantry->Size() || car->Size() != infantry->Size())
-    throw Exception("the three maps must have one size, but they are " +
-                    SideText(infantry->Size()) + ", " + SideText(tank->Size()) + " and " +
-                    SideText(car->Size()) + " cells");
+  CheckOneSize({infantry.get(), tank.get(), car.get()});
   WritePicture(RenderOverlay(*infantry, *tank, *car, options.Scale), options, out, writePng);
   return kInspectOk;
 }

@@ -5,16 +5,27 @@
 #include "segutils/MapFormat.h"
 
 #include <bit>
+#include <cassert>
 #include <cstdio>
 
 namespace quarnel {
 
 using mapfile::SideText;
 
-void CheckSameSize(const TPathmap& a, const TPathmap& b) {
-  if (a.Size() != b.Size())
-    throw Exception("maps of different sizes: " + SideText(a.Size()) + " and " +
-                    SideText(b.Size()));
+void CheckOneSize(std::initializer_list<const TPathmap*> maps) {
+  assert(maps.size() == 2 || maps.size() == 3);
+  const uint32_t size = (*maps.begin())->Size();
+  bool same = true;
+  std::string sides;
+  size_t k = 0;
+  for (const TPathmap* map : maps) {
+    same &= map->Size() == size;
+    sides += (k == 0 ? "" : k + 1 == maps.size() ? " and " : ", ") + SideText(map->Size());
+    ++k;
+  }
+  if (!same)
+    throw Exception(std::string(maps.size() == 3 ? "the three" : "the two") +
+                    " maps must have one size, but they are " + sides + " cells");
 }
 
 TMapStats ComputeStats(const TPathmap& map) {
@@ -67,7 +78,7 @@ void PrintStats(std::ostream& out, const std::string& name, const TMapStats& sta
 }
 
 TMapDiff DiffMaps(const TPathmap& a, const TPathmap& b, size_t listLimit) {
-  CheckSameSize(a, b);
+  CheckOneSize({&a, &b});
   TMapDiff diff;
   const auto n = static_cast<uint32_t>(a.SegmentCount());
   for (uint32_t r = 0; r < a.Size(); ++r) {

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -30,8 +31,10 @@ struct TCell {
   bool operator==(const TCell&) const = default;
 };
 
-// Checks that two maps have one size; raises "maps of different sizes: ..." otherwise.
-void CheckSameSize(const TPathmap& a, const TPathmap& b);
+// Checks that two or three maps have one size; raises "the three maps must have one size, but
+// they are 64 by 64, 64 by 64 and 128 by 128 cells" (for two: "the two maps must have one size,
+// but they are 64 by 64 and 128 by 128 cells") otherwise.
+void CheckOneSize(std::initializer_list<const TPathmap*> maps);
 
 struct TMapDiff {
   uint64_t OnlyInA = 0;     // blocked in A, free in B

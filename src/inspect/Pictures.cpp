@@ -55,8 +55,7 @@ TImage RenderMap(const TPathmap& map, uint32_t scale) {
 TImage RenderOverlay(const TPathmap& infantry, const TPathmap& tank, const TPathmap& car,
                      uint32_t scale) {
   CheckScale(scale);
-  CheckSameSize(infantry, tank);
-  CheckSameSize(infantry, car);
+  CheckOneSize({&infantry, &tank, &car});
   const uint32_t side = PictureSide(infantry.Size(), scale);
   const std::vector<uint8_t> i = BlockedCoverage(infantry, scale);
   const std::vector<uint8_t> t = BlockedCoverage(tank, scale);
@@ -76,7 +75,7 @@ TImage RenderOverlay(const TPathmap& infantry, const TPathmap& tank, const TPath
 
 TImage RenderDiff(const TPathmap& a, const TPathmap& b, uint32_t scale) {
   CheckScale(scale);
-  CheckSameSize(a, b);
+  CheckOneSize({&a, &b});
   const uint32_t size = a.Size();
   const uint32_t side = PictureSide(size, scale);
   const std::vector<uint8_t> blockedA = BlockedCoverage(a, scale);

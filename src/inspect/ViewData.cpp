@@ -3,8 +3,10 @@
 #include "inspect/ViewData.h"
 
 #include "common/FileReads.h"
+#include "common/NumberText.h"
 #include "common/UTypes.h"
-#include "driver/CommandLine.h"
+#include "inspect/MapStats.h"
+#include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
@@ -14,7 +16,6 @@
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -71,12 +72,6 @@ std::string Quoted(const std::string& text) {
   return out + "\"";
 }
 
-// The shortest text that reads back as the same double.
-std::string Number(double value) {
-  char text[32];
-  return std::string(text, std::to_chars(text, text + sizeof text, value).ptr);
-}
-
 // The map file itself, checked by LoadMapFile: its uniform segments are already short.
 std::string MapEntry(const std::string& name, const std::string& file) {
   TFile input = OpenForReading(file);
@@ -123,11 +118,8 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
 std::string WorldEntry(const TViewRequest& request, uint32_t size) {
   const std::string meshDir = MeshDirectoryOf(request.MeshDir);
   TStaticObjectLL objects;
-  objects.LoadFromFile(request.ObjectFile, CreateNodeOf<TStaticObjectMeshNode>);
   std::vector<std::string> names; // as the object file writes them, before their aliases
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
-    names.push_back(MeshNodeOf(n).Name);
-  LoadWorldMeshes(meshDir, objects);
+  LoadWorldObjects(request.ObjectFile, meshDir, objects, &names);
   std::map<const TCollisionMesh*, int32_t> meshNumbers;
   std::string table, matrices, parts, vertices, faces, paths;
   auto name = names.begin();
@@ -156,7 +148,7 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
     for (const double e : {m.m[0][0], m.m[1][0], m.m[2][0], m.m[0][2], m.m[1][2], m.m[2][2]})
       Append(matrices, tree || !node.HasMesh ? 0.0 : e);
     const auto triple = [](const TVector3& v) {
-      return Number(v.X) + ' ' + Number(v.Y) + ' ' + Number(v.Z) + '\t';
+      return NumberText(v.X) + ' ' + NumberText(v.Y) + ' ' + NumberText(v.Z) + '\t';
     };
     table += *name++ + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
              triple(node.Rotation) + triple(node.Scale) + std::to_string(mesh) +
@@ -185,11 +177,8 @@ std::string BuildViewData(const TViewRequest& request) {
     entries += (k == 0 ? "" : ",") + MapEntry(kNames[request.Diff][k], request.Maps[k]);
   }
   const uint32_t size = maps[0]->Size();
-  for (const auto& map : maps)
-    if (map->Size() != size) // only the three maps of one world can get here
-      throw Exception("the three maps must have one size, but they are " + mapfile::SideText(size) +
-                      ", " + mapfile::SideText(maps[1]->Size()) + " and " +
-                      mapfile::SideText(maps[2]->Size()) + " cells");
+  if (!request.Diff) // two maps of different sizes are told apart before the page is asked for
+    CheckOneSize({maps[0].get(), maps[1].get(), maps[2].get()});
   return std::string("{\"mode\":") + (request.Diff ? "\"diff\"" : "\"classes\"") +
          ",\"size\":" + std::to_string(size) + ",\"maps\":[" + entries +
          "],\"world\":" + (request.ObjectFile.empty() ? "null" : WorldEntry(request, size)) + "}";

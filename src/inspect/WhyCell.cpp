@@ -121,10 +121,11 @@ void CoverByOutline(const TStaticObjectMeshNode& node, int64_t row, int64_t colu
   }
 }
 
-// The largest distance of a mesh vertex from the mesh's origin; NaN when a vertex is NaN.
+// The largest distance of a used mesh vertex from the mesh's origin; NaN when one is NaN.
 double MeshRadius(const TCollisionMesh& mesh) {
   double radius = 0;
-  for (const TVector4& v : mesh.Vertices) {
+  for (const int32_t i : mesh.UsedVertices) {
+    const TVector4& v = mesh.Vertices[static_cast<size_t>(i)];
     const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     if (std::isnan(length))
       return length;

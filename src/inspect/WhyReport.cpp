@@ -1,12 +1,12 @@
 // quarnel-inspect --why: the world loaded as the run loads it, the answer as text or JSON.
 #include "inspect/WhyReport.h"
 
-#include "driver/CommandLine.h"
+#include "common/NumberText.h"
+#include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstdio>
 
@@ -21,15 +21,8 @@ size_t IndexOf(MapClass mapClass) {
   return static_cast<size_t>(mapClass);
 }
 
-// The shortest text that reads back as the same double.
-std::string Number(double value) {
-  char text[32];
-  const auto result = std::to_chars(text, text + sizeof text, value);
-  return std::string(text, result.ptr);
-}
-
 std::string Triple(const TVector3& v, const char* separator) {
-  return Number(v.X) + separator + Number(v.Y) + separator + Number(v.Z);
+  return NumberText(v.X) + separator + NumberText(v.Y) + separator + NumberText(v.Z);
 }
 
 const std::string* MeshFileOf(const TWhyObject& object) {
@@ -87,7 +80,7 @@ std::string JsonString(const std::string& text) {
 
 // JSON has no infinity or NaN: such a number is written as null.
 std::string JsonNumber(double value) {
-  return std::isfinite(value) ? Number(value) : "null";
+  return std::isfinite(value) ? NumberText(value) : "null";
 }
 
 std::string JsonTriple(const TVector3& v) {
@@ -131,12 +124,6 @@ const char* JsonBool(bool value) {
 
 } // namespace
 
-const char* MapFileNameOf(MapClass mapClass) {
-  static const char* const names[3] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw",
-                                       "Car4Level0Map.raw"};
-  return names[IndexOf(mapClass)];
-}
-
 namespace {
 
 // A decimal number of at most limit, digits only.
@@ -172,17 +159,6 @@ bool ParseWhySize(const std::string& text, uint32_t& worldSize) {
     return false;
   worldSize = static_cast<uint32_t>(value);
   return true;
-}
-
-bool MapClassOfFile(const std::string& fileName, MapClass& mapClass) {
-  const size_t slash = fileName.find_last_of("/\\");
-  const std::string name = LowerAscii(fileName.substr(slash == std::string::npos ? 0 : slash + 1));
-  for (MapClass c : {MapClass::Infantry, MapClass::Tank, MapClass::Car})
-    if (name == LowerAscii(MapFileNameOf(c))) {
-      mapClass = c;
-      return true;
-    }
-  return false;
 }
 
 void PrintWhyText(std::ostream& out, const TWhyReport& report) {
@@ -255,10 +231,7 @@ bool RunWhy(const TWhyRequest& request, std::ostream& out) {
   TWhyReport report;
   report.WorldSize = request.WorldSize;
   TStaticObjectLL objects;
-  objects.LoadFromFile(request.ObjectFile, CreateNodeOf<TStaticObjectMeshNode>);
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
-    report.Names.push_back(MeshNodeOf(n).Name);
-  LoadWorldMeshes(MeshDirectoryOf(request.MeshDir), objects);
+  LoadWorldObjects(request.ObjectFile, MeshDirectoryOf(request.MeshDir), objects, &report.Names);
   report.Answer = ExplainCell(objects, request.WorldSize, request.Row, request.Column);
 
   bool agree = true;

@@ -3,6 +3,7 @@
 
 #include "common/UTypes.h"
 #include "inspect/WhyCell.h"
+#include "segutils/MapFormat.h"
 
 #include <cstdint>
 #include <ostream>
@@ -24,14 +25,6 @@ struct TWhyRequest {
 bool ParseWhyCell(const std::string& text, uint32_t& row, uint32_t& column);
 // A decimal world size, at most 2^31 - 1 as the run reads it. False for any other text.
 bool ParseWhySize(const std::string& text, uint32_t& worldSize);
-
-// The map file a class's map is written to: "Infantry1Level0Map.raw", "Tank0Level0Map.raw",
-// "Car4Level0Map.raw".
-const char* MapFileNameOf(MapClass mapClass);
-
-// The class of a map file whose name (its last path component) is its class's map file name,
-// ignoring ASCII letter case; false for any other name.
-bool MapClassOfFile(const std::string& fileName, MapClass& mapClass);
 
 // A map file named in the request and whether it blocks the cell.
 struct TWhyFile {

@@ -10,6 +10,13 @@
 
 namespace quarnel {
 
+std::string MeshDirectoryOf(std::string_view argument) {
+  std::string dir(argument);
+  if (dir.empty() || dir.back() != kPathDelimiter)
+    dir += kPathDelimiter;
+  return dir;
+}
+
 std::string TMeshDirectory::ResolveFileName(const std::string& fileName) {
   const auto known = Resolved.find(fileName);
   if (known != Resolved.end())

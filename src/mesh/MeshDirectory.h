@@ -3,9 +3,14 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace quarnel {
+
+// The mesh folder as given on a command line, with a trailing path delimiter (kPathDelimiter)
+// added when it lacks one; an empty name becomes the delimiter alone.
+std::string MeshDirectoryOf(std::string_view argument);
 
 // Resolves mesh file names for a whole run; each directory is listed at most once.
 class TMeshDirectory {

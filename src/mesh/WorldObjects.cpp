@@ -20,8 +20,11 @@ void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {
 }
 
 void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
-                      TStaticObjectLL& objects) {
+                      TStaticObjectLL& objects, std::vector<std::string>* writtenNames) {
   objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>);
+  if (writtenNames != nullptr)
+    for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+      writtenNames->push_back(static_cast<const TStaticObjectNode*>(n)->Name);
   LoadWorldMeshes(meshDir, objects);
 }
 

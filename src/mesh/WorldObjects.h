@@ -5,6 +5,7 @@
 #include "readcon/ReadCon.h"
 
 #include <string>
+#include <vector>
 
 namespace quarnel {
 
@@ -19,10 +20,11 @@ void ApplyNameAliases(TStaticObjectNode& node);
 void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects);
 
 // Loads objectFile into objects, one TStaticObjectMeshNode per "object.create", and gives
-// every object its mesh (LoadWorldMeshes). Raises with the messages of the object list and of
-// the mesh reader.
+// every object its mesh (LoadWorldMeshes). With writtenNames, also gives each object's Name as
+// the object file writes it, before its aliases, in list order. Raises with the messages of the
+// object list and of the mesh reader.
 void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,
-                      TStaticObjectLL& objects);
+                      TStaticObjectLL& objects, std::vector<std::string>* writtenNames = nullptr);
 
 // The node of a list that LoadWorldObjects filled.
 inline const TStaticObjectMeshNode& MeshNodeOf(const TLinkedListNode* node) {

@@ -66,13 +66,33 @@ void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
   const auto vertices = node.Vertices();
-  static thread_local std::vector<TPlanePoint> placed; // reused: no allocation per object
-  placed.resize(vertices.size());
-  TransformPointsXZ(vertices, m, placed.data());
-  points.resize(vertices.size());
-  for (size_t i = 0; i < vertices.size(); ++i) {
-    points[i].X = FloorCell(placed[i].X);
-    points[i].Y = FloorCell(placed[i].Z);
+  const auto used = node.UsedVertices();
+  // Reused: no allocation per object.
+  static thread_local std::vector<TVector4> gathered;
+  static thread_local std::vector<TPlanePoint> placed;
+  std::span<const TVector4> toPlace = vertices;
+  if (used.size() != vertices.size()) { // some vertex is unused: place the used ones alone
+    gathered.resize(used.size());
+    for (size_t k = 0; k < used.size(); ++k)
+      gathered[k] = vertices[static_cast<size_t>(used[k])];
+    toPlace = gathered;
+  }
+  placed.resize(toPlace.size());
+  TransformPointsXZ(toPlace, m, placed.data());
+  points.resize(toPlace.size());
+  for (size_t k = 0; k < toPlace.size(); ++k) // in order: the first bad vertex is the one reported
+    points[k] = {FloorCell(placed[k].X), FloorCell(placed[k].Z)};
+  if (toPlace.size() == vertices.size())
+    return;
+  // Spread the used vertices' cells to their indices, from the last down so that none is
+  // overwritten before it moves (used[k] >= k); the others take the first used vertex's cell.
+  const TCellPoint fill = points.empty() ? TCellPoint{} : points[0];
+  points.resize(vertices.size(), fill);
+  for (size_t k = used.size(); k-- > 0;) {
+    const auto i = static_cast<size_t>(used[k]);
+    points[i] = points[k];
+    if (i != k)
+      points[k] = fill;
   }
 }
 

@@ -7,6 +7,8 @@
 // 8k to 8k + 7 with column 8b + t in bit t of byte b (the row's word, little-endian).
 #pragma once
 
+#include "common/UTypes.h"
+
 #include <cstdint>
 #include <string>
 
@@ -45,3 +47,15 @@ private:
 std::string SideText(uint64_t size);
 
 } // namespace quarnel::mapfile
+
+namespace quarnel {
+
+// The map file the run writes for a class: "Infantry1Level0Map.raw", "Tank0Level0Map.raw" or
+// "Car4Level0Map.raw".
+const char* MapFileNameOf(MapClass mapClass);
+
+// The class of a map file whose name (its last path component, after '/' or '\\') is its
+// class's map file name, ignoring ASCII letter case; false for any other name.
+bool MapClassOfFile(const std::string& fileName, MapClass& mapClass);
+
+} // namespace quarnel
