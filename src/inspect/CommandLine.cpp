@@ -3,6 +3,7 @@
 
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
+#include "inspect/RegionsCommands.h"
 #include "inspect/WhyReport.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
@@ -25,6 +26,11 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "                  [--objects OBJECTFILE --meshes MESHDIR]\n"
       "  quarnel-inspect --why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
       "                  --size WORLDSIZE [--json] [MAP.raw...]\n"
+      "  quarnel-inspect --regions MAP.raw... [--diagonal] [--limit N] [--json]\n"
+      "                  [--png OUT.png [--scale N]]\n"
+      "  quarnel-inspect --path ROW,COL ROW,COL MAP.raw [--diagonal] [--json]\n"
+      "                  [--png OUT.png [--scale N]]\n"
+      "  quarnel-inspect --seal SIZE IN.raw OUT.raw [--diagonal]\n"
       "  quarnel-inspect --help\n"
       "\n"
       "Reads map files written by quarnel and checks that each is sound; a defect is\n"
@@ -49,6 +55,17 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "                 filling; for a free cell, the objects that block a cell within\n"
       "                 two cells. The maps named (by their file names) are checked at\n"
       "                 the cell; --json prints the answer as one JSON document.\n"
+      "  --regions      list the regions of each map, the largest sets of free cells a\n"
+      "                 unit can walk between: how many, the main (largest) one's size\n"
+      "                 and share, the others largest first (cells, first cell, rows,\n"
+      "                 columns, whether they touch the edge), and the diagonal gaps\n"
+      "                 where a unit cutting corners crosses a wall; --png draws each\n"
+      "                 region in a colour of its own, the main one white.\n"
+      "  --path         tell whether a unit can go from the first cell to the second\n"
+      "                 and give a shortest path: its length, steps and turning\n"
+      "                 points, or why there is none (exit status 1); --png draws it.\n"
+      "  --seal         write a copy of IN.raw to OUT.raw in which every region but\n"
+      "                 the main one with fewer than SIZE cells is blocked.\n"
       "\n"
       "Options:\n"
       "  --png OUT.png  write a picture, one pixel per cell, row 0 (world Z = 0) at the\n"
@@ -64,6 +81,10 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
       "                 the object file and mesh folder the maps were built from;\n"
       "                 with --view the page then shows the objects near a cell and,\n"
       "                 on a click, what blocks it, as --why tells.\n"
+      "  --diagonal     with --regions, --path and --seal: units also step to a cell\n"
+      "                 that shares only a corner with theirs (else only an edge).\n"
+      "  --limit N      with --regions: list N other regions and gaps (20 if not given).\n"
+      "  --json         with --why, --regions and --path: print one JSON document.\n"
       "  --help         print this text.\n";
   if (!pngAvailable)
     text += "\nThis build has no PNG support: --png is not available.\n";
@@ -71,13 +92,14 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
     text += "\nThis build has no zlib: --view is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
-          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
+          "finds the maps different, a map disagrees with --why or --path finds no path,\n"
+          "2 on an error.\n";
   return text;
 }
 
 namespace {
 
-enum class TMode { Stats, Overlay, Diff, View, Why };
+enum class TMode { Stats, Overlay, Diff, View, Why, Regions, Path, Seal };
 
 struct TInspectOptions {
   bool Help = false;
@@ -91,6 +113,9 @@ struct TInspectOptions {
   TWhyRequest Why;
   // --objects, --meshes, --size -> its value; with --view only --objects and --meshes.
   std::map<std::string, std::string> WhyInputs;
+  std::string RegionsMode; // --regions, --path or --seal as given; empty for none
+  bool LimitGiven = false;
+  TRegionsRequest Regions;
 };
 
 // A mistake on the command line: reported with a pointer to the usage text.
@@ -111,6 +136,61 @@ uint32_t ParseScale(const std::string& text) {
   if (!valid || value == 0 || value > UINT32_MAX)
     throw TUsageError("--scale needs a whole number of 1 or more, not '" + text + "'");
   return static_cast<uint32_t>(value);
+}
+
+// A decimal whole number of at most 19 digits; otherwise raises "<what>, not '<text>'".
+uint64_t ParseWhole(const std::string& text, const std::string& what) {
+  uint64_t value = 0;
+  bool valid = !text.empty() && text.size() <= 19;
+  for (char ch : text) {
+    if (ch < '0' || ch > '9')
+      valid = false;
+    else
+      value = value * 10 + static_cast<uint64_t>(ch - '0');
+  }
+  if (!valid)
+    throw TUsageError(what + ", not '" + text + "'");
+  return value;
+}
+
+// The checks of --regions, --path and --seal once every argument is read.
+void CheckRegionsMode(TInspectOptions& options, bool otherMode) {
+  const std::string& mode = options.RegionsMode;
+  if (mode.empty()) {
+    if (options.Regions.Diagonal)
+      throw TUsageError("--diagonal goes with --regions, --path or --seal");
+    if (options.LimitGiven)
+      throw TUsageError("--limit goes with --regions");
+    return;
+  }
+  if (otherMode || options.WhyGiven || !options.View.empty() || !options.WhyInputs.empty())
+    throw TUsageError(mode + " goes without --overlay, --diff, --why, --view, --objects, "
+                             "--meshes and --size");
+  if (options.LimitGiven && mode != "--regions")
+    throw TUsageError("--limit goes with --regions");
+  const size_t count = options.Maps.size();
+  if (mode == "--regions") {
+    options.Mode = TMode::Regions;
+    if (count == 0)
+      throw TUsageError("no map file given");
+    if (count > 1 && !options.Png.empty())
+      throw TUsageError("--png draws one map, but " + std::to_string(count) + " are given");
+  } else if (mode == "--path") {
+    options.Mode = TMode::Path;
+    if (count != 1)
+      throw TUsageError("--path needs one map file, not " + std::to_string(count));
+  } else {
+    options.Mode = TMode::Seal;
+    if (count != 2)
+      throw TUsageError("--seal needs the map to read and the file to write, not " +
+                        std::to_string(count) + " files");
+    if (!options.Png.empty() || options.Why.Json)
+      throw TUsageError("--seal writes a map: --png and --json do not go with it");
+  }
+  options.Regions.Maps = options.Maps;
+  options.Regions.Json = options.Why.Json;
+  options.Regions.Png = options.Png;
+  options.Regions.Scale = options.Scale;
 }
 
 TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable,
@@ -149,6 +229,26 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
     } else if (arg == "--objects" || arg == "--meshes" || arg == "--size") {
       if (!options.WhyInputs.emplace(arg, value()).second)
         throw TUsageError(arg + " is given twice");
+    } else if (arg == "--regions" || arg == "--path" || arg == "--seal") {
+      if (!options.RegionsMode.empty())
+        throw TUsageError("give one of --regions, --path and --seal, once");
+      options.RegionsMode = arg;
+      if (arg == "--path")
+        for (TCell* cell : {&options.Regions.Start, &options.Regions.End}) {
+          const std::string& text = value();
+          if (!ParseWhyCell(text, cell->Row, cell->Column))
+            throw TUsageError("--path needs two cells as ROW,COL, not '" + text + "'");
+        }
+      if (arg == "--seal")
+        options.Regions.SealSize = ParseWhole(value(), "--seal needs a size in cells");
+    } else if (arg == "--diagonal") {
+      options.Regions.Diagonal = true;
+    } else if (arg == "--limit") {
+      if (options.LimitGiven)
+        throw TUsageError("--limit is given twice");
+      options.LimitGiven = true;
+      options.Regions.Limit =
+          static_cast<size_t>(ParseWhole(value(), "--limit needs a whole number"));
     } else if (arg == "--json") {
       options.Why.Json = true;
     } else if (arg == "--png") {
@@ -172,6 +272,7 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
       throw TUsageError("unknown option " + arg);
     }
   }
+  CheckRegionsMode(options, modeGiven);
   if (!options.View.empty()) {
     if (options.WhyGiven)
       throw TUsageError("--view goes without --why");
@@ -183,7 +284,7 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
       throw TUsageError("--view with --diff takes no --objects, --meshes, --size or --json");
   }
   if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven &&
-      options.Mode != TMode::View)
+      options.Mode != TMode::View && options.Mode != TMode::Regions && options.Mode != TMode::Path)
     throw TUsageError("--objects, --meshes, --size and --json go with --why");
   if (options.WhyGiven) {
     if (modeGiven)
@@ -221,6 +322,10 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
       throw TUsageError("--size and --json go with --why");
     if (options.WhyInputs.size() == 1)
       throw TUsageError("--objects and --meshes go together");
+    break;
+  case TMode::Regions:
+  case TMode::Path:
+  case TMode::Seal:
     break;
   case TMode::Why: {
     if (options.WhyInputs.size() != 3)
@@ -374,6 +479,12 @@ int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ost
       return kInspectOk;
     case TMode::Why:
       return RunWhy(options.Why, out) ? kInspectOk : kInspectMapsDiffer;
+    case TMode::Regions:
+      return RunRegions(options.Regions, out, writePng);
+    case TMode::Path:
+      return RunPath(options.Regions, out, writePng);
+    case TMode::Seal:
+      return RunSeal(options.Regions, out);
     }
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"

@@ -23,10 +23,11 @@ std::string CellText(TCell cell) {
   return "(" + std::to_string(cell.Row) + ", " + std::to_string(cell.Column) + ")";
 }
 
-std::string RegionText(const TRegion& region) {
-  return std::to_string(region.Size) + " cells, first cell " + CellText(region.First) + ", rows " +
-         std::to_string(region.MinRow) + " to " + std::to_string(region.MaxRow) + ", columns " +
-         std::to_string(region.MinColumn) + " to " + std::to_string(region.MaxColumn) +
+// A region's first cell, rows, columns and edge contact.
+std::string PlaceText(const TRegion& region) {
+  return "first cell " + CellText(region.First) + ", rows " + std::to_string(region.MinRow) +
+         " to " + std::to_string(region.MaxRow) + ", columns " + std::to_string(region.MinColumn) +
+         " to " + std::to_string(region.MaxColumn) +
          (region.TouchesEdge ? ", touches the edge" : ", inside");
 }
 
@@ -55,13 +56,15 @@ void PrintRegionsText(std::ostream& out, const std::string& name, const TRegions
   if (regions.Regions.empty()) {
     out << "Main region: none\n";
   } else {
-    out << "Main region: 1, " << RegionText(regions.Regions[0]) << " ("
-        << Share(regions.Regions[0].Size, regions.FreeCells) << " of the free cells)\n";
+    const TRegion& main = regions.Regions[0];
+    out << "Main region: " << main.Size << " cells (" << Share(main.Size, regions.FreeCells)
+        << " of the free cells), " << PlaceText(main) << "\n";
   }
   if (regions.Regions.size() > 1) {
     out << "Other regions, largest first:\n";
     for (size_t k = 1; k < regions.Regions.size() && k <= limit; ++k)
-      out << "  " << k + 1 << ": " << RegionText(regions.Regions[k]) << "\n";
+      out << "  " << k + 1 << ": " << regions.Regions[k].Size << " cells, "
+          << PlaceText(regions.Regions[k]) << "\n";
     const auto [more, moreCells] = Rest(regions, limit);
     if (more > 0)
       out << "  and " << more << " more, of " << moreCells << " cells in all\n";
