@@ -1,9 +1,13 @@
 // Regions, diagonal gaps, shortest paths and sealing, against plain cell-by-cell forms on
 // random maps; the --regions, --path and --seal modes end to end.
+#include "inspect/CommandLine.h"
+#include "inspect/PathReport.h"
 #include "inspect/PathSearch.h"
 #include "inspect/Regions.h"
+#include "inspect/RegionsReport.h"
 #include "inspect/Seal.h"
 
+#include "segutils/MapFileReader.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +17,7 @@
 #include <deque>
 #include <queue>
 #include <random>
+#include <sstream>
 
 using namespace quarnel;
 using namespace testutil;
@@ -246,6 +251,176 @@ TEST(Seal, BlocksExactlyTheCellsOfTheSmallRegionsOtherThanTheMainOne) {
                   region == 0 || (region > 1 && plain.Regions[region - 1].Size < minSize))
             << r << "," << c;
       }
+  }
+}
+
+// A 64 map: a 5 by 5 wall around a pocket of 9 cells, open only at its corner (14, 14); a
+// wall around the one cell (21, 21); the corner cell (0, 0) cut off by (0, 1) and (1, 0).
+TPathmap HandMadeMap() {
+  TPathmap map;
+  map.SetSize(64);
+  for (uint32_t k = 0; k < 5; ++k)
+    for (auto [r, c] : {std::pair{10 + k, 10u}, {10 + k, 14u}, {10u, 10 + k}, {14u, 10 + k}})
+      if (r != 14 || c != 14)
+        map.Block(r, c);
+  for (uint32_t k = 0; k < 3; ++k)
+    for (auto [r, c] : {std::pair{20 + k, 20u}, {20 + k, 22u}, {20u, 20 + k}, {22u, 20 + k}})
+      map.Block(r, c);
+  map.Block(0, 1), map.Block(1, 0);
+  return map;
+}
+
+struct InspectRun {
+  int Status;
+  std::string Out, Err;
+  std::vector<TImage> Pictures;
+};
+
+InspectRun Inspect(const std::vector<std::string>& args) {
+  InspectRun run{};
+  std::ostringstream out, err;
+  run.Status = RunInspect(args, out, err, [&](const TImage& image, const std::string&) {
+    run.Pictures.push_back(image);
+  });
+  run.Out = out.str(), run.Err = err.str();
+  return run;
+}
+
+TEST(RegionsCommands, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
+  TempDir dir;
+  const std::string map = (dir / "hand.raw").string();
+  HandMadeMap().SaveToFile(map);
+  InspectRun run = Inspect({"--regions", map, "--limit", "1"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + map +
+                         "\nSteps: to edge neighbours\nFree cells: 4071 of 4096\nRegions: 4\n"
+                         "Main region: 4060 cells (99.73% of the free cells), first cell (0, 2), "
+                         "rows 0 to 63, columns 0 to 63, touches the edge\n"
+                         "Other regions, largest first:\n"
+                         "  2: 9 cells, first cell (11, 11), rows 11 to 13, columns 11 to 13, "
+                         "inside\n  and 2 more, of 2 cells in all\n"
+                         "Free cells outside the main region: 11\nDiagonal gaps: 2\n"
+                         "  (0, 0) and (1, 1): regions 3 and 1\n  and 1 more\n");
+  run = Inspect({"--regions", "--json", "--diagonal", "--limit", "1", map, map});
+  const std::string one =
+      R"({"map":")" + map +
+      R"(","size":64,"diagonal":true,"freeCells":4071,"regions":2,"main":{"number":1,"cells":4070,"first":{"row":0,"column":0},"rows":[0,63],"columns":[0,63],"touchesEdge":true,"share":0.9997543601080816},"others":[{"number":2,"cells":1,"first":{"row":21,"column":21},"rows":[21,21],"columns":[21,21],"touchesEdge":false}],"more":{"regions":0,"cells":0},"cellsOutsideMain":1})";
+  EXPECT_EQ(run.Out, "[" + one + "," + one + "]\n");
+  run = Inspect({"--regions", "--json", "--limit", "0", map});
+  EXPECT_NE(run.Out.find(R"("gaps":{"count":2,"first":[]})"), std::string::npos) << run.Out;
+  run = Inspect({"--path", "12,12", "15,16", map, "--diagonal", "--png", "p.png"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + map +
+                         "\nSteps: to edge and corner neighbours\nFrom (12, 12) to (15, 16)\n"
+                         "Path: length 5.243 in 4 steps (1 edge, 3 diagonal), within region 1 "
+                         "of 4070 cells\nTurning points (row, column):\n  (12, 12)\n  (15, 15)\n"
+                         "  (15, 16)\nPicture: p.png (64 by 64 pixels)\n");
+  ASSERT_EQ(run.Pictures.size(), 1u);
+  EXPECT_EQ(run.Pictures[0].At(12, 63 - 12), colours::PathStart);
+  EXPECT_EQ(run.Pictures[0].At(14, 63 - 14), colours::PathCell);
+  run = Inspect({"--path", "12,12", "15,16", map, "--json"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(
+      run.Out,
+      R"({"map":")" + map +
+          R"(","diagonal":false,"from":{"row":12,"column":12},"to":{"row":15,"column":16},"found":false,"reason":"regions","regions":[{"number":2,"cells":9},{"number":1,"cells":4060}]})"
+          "\n");
+  const std::pair<std::vector<std::string>, std::string> noPath[] = {
+      {{"--path", "0,0", "64,3", map}, "No path: the end (64, 3) is outside the 64 by 64 map\n"},
+      {{"--path", "10,10", "1,1", map}, "No path: the start (10, 10) is blocked\n"}};
+  for (const auto& [args, reason] : noPath) {
+    run = Inspect(args);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out.substr(run.Out.find("No path")), reason);
+  }
+}
+
+TEST(RegionsCommands, ReportEachMistakeWithStatusTwoAndWriteNoPartialCopy) {
+  TempDir dir;
+  const std::string map = (dir / "in.raw").string(), same = (dir.Path / "." / "in.raw").string();
+  HandMadeMap().SaveToFile(map);
+  WriteFile(dir / "cut.raw", ReadFile(map).substr(0, 40));
+  const std::string usage = "\nRun quarnel-inspect --help for the usage.\n";
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--path", "1,x", "2,2", map}, "--path needs two cells as ROW,COL, not '1,x'" + usage},
+      {{"--path", "1,1", map}, "--path needs two cells as ROW,COL, not '" + map + "'" + usage},
+      {{"--path", "1,1", "2,2", map, map}, "--path needs one map file, not 2" + usage},
+      {{"--seal", "-3", map, "o.raw"}, "--seal needs a size in cells, not '-3'" + usage},
+      {{"--seal", "5", map},
+       "--seal needs the map to read and the file to write, not 1 files" + usage},
+      {{"--seal", "5", map, "o.raw", "--json"},
+       "--seal writes a map: --png and --json do not go with it" + usage},
+      {{"--regions", "--diff", map, map},
+       "--regions goes without --overlay, --diff, --why, --view, --objects, --meshes and --size" +
+           usage},
+      {{"--regions", "--seal", "3", map}, "give one of --regions, --path and --seal, once" + usage},
+      {{"--diagonal", map}, "--diagonal goes with --regions, --path or --seal" + usage},
+      {{"--path", "1,1", "2,2", map, "--limit", "3"}, "--limit goes with --regions" + usage},
+      {{"--regions", map, map, "--png", "x.png"}, "--png draws one map, but 2 are given" + usage},
+      {{"--seal", "5", map, same},
+       "--seal writes a copy: " + same + " is the map it reads (" + map + ")\n"},
+      {{"--seal", "5", map, (dir / "no" / "o.raw").string()},
+       "Error opening file: " + (dir / "no" / "o.raw").string() + "\n"},
+      {{"--regions", (dir / "cut.raw").string()},
+       (dir / "cut.raw").string() + ": byte 40: the file ends inside the 512 cell bytes of segment "
+                                    "record 0 (from byte 36)\n"}};
+  for (const auto& [args, message] : cases) {
+    const InspectRun run = Inspect(args);
+    EXPECT_EQ(run.Status, 2) << message;
+    EXPECT_EQ(run.Err, "quarnel-inspect: " + message);
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2)
+      << "no file is left behind";
+}
+
+TEST(RegionsCommands, SealWritesTheSealedCopyBesideTheUnchangedInput) {
+  TempDir dir;
+  std::mt19937_64 rng(3);
+  TPathmap map = RandomMap(192, rng);
+  const std::string in = (dir / "in.raw").string(), out = (dir / "out.raw").string();
+  map.SaveToFile(in);
+  WriteFile(out, "an older file");
+  const std::string before = ReadFile(in);
+  const InspectRun run = Inspect({"--seal", "30", in, out});
+  const TSealResult sealed = SealRegions(map, 30, false);
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + in + "\nSealed: " + std::to_string(sealed.Regions) + " regions of " +
+                         std::to_string(sealed.Cells) +
+                         " cells in all (every region but the main one with fewer than 30 "
+                         "cells)\nWritten: " +
+                         out + "\n");
+  TPathmap written;
+  LoadMapFile(out, written);
+  EXPECT_TRUE(SameCells(written, map));
+  EXPECT_EQ(ReadFile(in), before);
+}
+
+TEST(RegionsPicture, ShowsNeighbouringRegionsInDifferentColoursAndTheMainOneWhite) {
+  std::mt19937_64 rng(9);
+  for (const bool diagonal : {false, true}) {
+    const TPathmap map = RandomMap(128, rng);
+    const TRegions regions = LabelRegions(map, diagonal);
+    const PlainRegions plain = FloodFill(map, diagonal);
+    const std::vector<TRgb> colour = RegionColours(map, regions);
+    const TImage image = RenderRegions(map, regions, 1);
+    int pairs = 0;
+    for (int64_t r = 0; r < 128; ++r)
+      for (int64_t c = 0; c < 128; ++c) {
+        const uint32_t a = plain.Label[size_t(r * 128 + c)];
+        EXPECT_EQ(image.At(uint32_t(c), uint32_t(127 - r)), a == 0 ? colours::Blocked : colour[a]);
+        for (int64_t dr = 0; dr <= 2; ++dr)
+          for (int64_t dc = -2; dc <= 2; ++dc) {
+            if (r + dr >= 128 || c + dc < 0 || c + dc >= 128)
+              continue;
+            const uint32_t b = plain.Label[size_t((r + dr) * 128 + c + dc)];
+            if (a > 1 && b > 1 && a != b) {
+              ++pairs;
+              EXPECT_FALSE(colour[a] == colour[b]) << a << " and " << b;
+            }
+          }
+      }
+    EXPECT_GT(pairs, 100);
+    EXPECT_EQ(colour[1], colours::Free);
   }
 }
 
