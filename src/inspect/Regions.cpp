@@ -49,6 +49,11 @@ void MatchEndsToStarts(const TList& ends, size_t endsBegin, size_t endsEnd, cons
   }
 }
 
+// Connected-component labelling in one pass over the segments, runs and uniform segments as
+// the units, their labels merged through equivalences (A. Rosenfeld and J. Pfaltz, "Sequential
+// Operations in Digital Picture Processing", J. ACM 13, 1966) kept in a union-find forest with
+// union by size and path halving (R. E. Tarjan and J. van Leeuwen, "Worst-case Analysis of Set
+// Union Algorithms", J. ACM 31, 1984).
 class TLabeller {
 public:
   TLabeller(const TPathmap& map, bool diagonal)
@@ -177,10 +182,26 @@ void TLabeller::Segment(int32_t i, int32_t j) {
       return MixedSegment(i, j, words);
   }
   const uint32_t r0 = 64 * uint32_t(i), c0 = 64 * uint32_t(j);
-  const uint32_t node = NewNode({4096, uint64_t(r0) * N + c0, r0, r0 + 63, c0, c0 + 63});
-  Result.SegmentNode[size_t(i) * S + j] = node;
-  Bottom.push_back({c0, c0 + 63, node});
-  Top.push_back({c0, c0 + 63, node});
+  const size_t index = size_t(i) * S + j;
+  const bool westFree =
+      j > 0 && !Result.Mixed[index - 1] && Result.SegmentNode[index - 1] != TRegions::kNoNode;
+  uint32_t node;
+  if (westFree) {
+    // A row of free segments is one node: the one of the segment to the west grows east by
+    // 64 columns (its root holds the statistics; the first cell stays).
+    node = Result.SegmentNode[index - 1];
+    TNodeStats& stats = Stats[Find(node)];
+    stats.Size += 4096;
+    stats.MaxRow = std::max(stats.MaxRow, r0 + 63);
+    stats.MaxColumn = std::max(stats.MaxColumn, c0 + 63);
+    assert(Bottom.back().Node == node && Top.back().Node == node);
+    Bottom.back().End = Top.back().End = c0 + 63;
+  } else {
+    node = NewNode({4096, uint64_t(r0) * N + c0, r0, r0 + 63, c0, c0 + 63});
+    Bottom.push_back({c0, c0 + 63, node});
+    Top.push_back({c0, c0 + 63, node});
+  }
+  Result.SegmentNode[index] = node;
   Left.push_back({r0, r0 + 63, node});
   Right.push_back({r0, r0 + 63, node});
 }
@@ -237,18 +258,21 @@ void TLabeller::MixedSegment(int32_t i, int32_t j, const uint64_t* words) {
 }
 
 TRegions TLabeller::Finish(size_t gapLimit) {
-  std::vector<uint32_t> roots;
+  struct TRoot {
+    uint64_t Size, First;
+    uint32_t Node;
+  };
+  std::vector<TRoot> order;
   for (uint32_t n = 0; n < Parent.size(); ++n)
     if (Find(n) == n)
-      roots.push_back(n);
-  std::sort(roots.begin(), roots.end(), [&](uint32_t a, uint32_t b) {
-    return Stats[a].Size != Stats[b].Size ? Stats[a].Size > Stats[b].Size
-                                          : Stats[a].First < Stats[b].First;
+      order.push_back({Stats[n].Size, Stats[n].First, n});
+  std::sort(order.begin(), order.end(), [](const TRoot& a, const TRoot& b) {
+    return a.Size != b.Size ? a.Size > b.Size : a.First < b.First;
   });
   std::vector<uint32_t>& regionOf = Result.NodeRegion;
   regionOf.assign(Parent.size(), kNoRegion);
-  Result.Regions.reserve(roots.size());
-  for (uint32_t root : roots) {
+  Result.Regions.reserve(order.size());
+  for (const auto& [size, first, root] : order) {
     const TNodeStats& s = Stats[root];
     regionOf[root] = static_cast<uint32_t>(Result.Regions.size() + 1);
     Result.FreeCells += s.Size;

@@ -16,8 +16,9 @@ uint32_t TSegmentRuns::PieceAt(uint32_t k, uint32_t t) const {
 
 namespace {
 
-// Union-find over the runs of one segment (at most 64 × 32), joined by index; the smaller index
-// stays the root, so a piece's root is its first run in row-major order.
+// Union-find (Tarjan and van Leeuwen, see Regions.cpp) over the runs of one segment (at most 64 ×
+// 32), joined by index; the smaller index stays the root, so a piece's root is its first run in
+// row-major order.
 struct TRunSets {
   std::array<uint16_t, 2048> Parent;
   uint16_t Find(uint16_t x) {
