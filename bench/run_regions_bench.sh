@@ -3,7 +3,8 @@
 # objects) at 8192 and, for the same objects, 65536 cells a side, and --path from corner to
 # corner of the 8192 infantry map.
 # Usage: bench/run_regions_bench.sh [build dir] [runs]
-# Prints the median wall time and median peak resident memory of each command.
+# Prints the median wall time, processor time (user and system) and peak resident memory of each
+# command; on a shared machine the processor time is the steadier figure.
 set -euo pipefail
 build=${1:-build}
 runs=${2:-5}
@@ -31,10 +32,11 @@ measure() {
   shift 2
   times=$(mktemp)
   for _ in $(seq "$runs"); do
-    (cd "$dir" && /usr/bin/time -f '%e %M' -a -o "$times" "$inspect" "$@" > /dev/null) || true
+    (cd "$dir" && /usr/bin/time -f '%e %M %U %S' -a -o "$times" "$inspect" "$@" > /dev/null) || true
   done
-  printf '%-32s median wall %6.3f s, median peak memory %6.1f MiB (%s runs)\n' "$name" \
-    "$(cut -d' ' -f1 "$times" | median)" \
+  printf '%-36s median wall %6.3f s, processor %6.3f s, peak memory %6.1f MiB (%s runs)\n' \
+    "$name" "$(cut -d' ' -f1 "$times" | median)" \
+    "$(awk '{ print $3 + $4 }' "$times" | median)" \
     "$(cut -d' ' -f2 "$times" | median | awk '{ print $1 / 1024 }')" "$runs"
   rm -f "$times"
 }

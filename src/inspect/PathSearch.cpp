@@ -6,7 +6,6 @@
 #include <cmath>
 #include <limits>
 #include <memory>
-#include <queue>
 
 namespace quarnel {
 
@@ -39,6 +38,45 @@ struct TLater {
   bool operator()(const TOpen& a, const TOpen& b) const {
     return a.F != b.F ? a.F > b.F : a.G != b.G ? a.G < b.G : a.Off > b.Off;
   }
+};
+
+// The open cells, least F first. With a consistent heuristic the F of the cells taken never
+// decreases, so the queue is a row of buckets 1/8 wide in F (a monotone bucket queue), each made
+// a heap only when its turn comes: the heap in use stays small and in cache.
+class TOpenQueue {
+public:
+  explicit TOpenQueue(double base) : Base(base) {}
+  bool Empty() {
+    while (Current < Buckets.size() && Buckets[Current].empty()) {
+      std::vector<TOpen>().swap(Buckets[Current]);
+      if (++Current < Buckets.size())
+        std::make_heap(Buckets[Current].begin(), Buckets[Current].end(), TLater());
+    }
+    return Current == Buckets.size();
+  }
+  void Push(const TOpen& open) {
+    // Rounding may put an F a hair below the bucket in use: it belongs there.
+    const size_t bucket = std::max(Current, static_cast<size_t>((open.F - Base) * kBucketsPerUnit));
+    if (bucket >= Buckets.size())
+      Buckets.resize(bucket + 1);
+    Buckets[bucket].push_back(open);
+    if (bucket == Current)
+      std::push_heap(Buckets[bucket].begin(), Buckets[bucket].end(), TLater());
+  }
+  // The queue must not be empty.
+  TOpen Pop() {
+    std::vector<TOpen>& heap = Buckets[Current];
+    std::pop_heap(heap.begin(), heap.end(), TLater());
+    const TOpen top = heap.back();
+    heap.pop_back();
+    return top;
+  }
+
+private:
+  static constexpr double kBucketsPerUnit = 8;
+  double Base;
+  size_t Current = 0;
+  std::vector<std::vector<TOpen>> Buckets;
 };
 
 class TSearch {
@@ -77,12 +115,11 @@ public:
 
   // Returns the steps taken, end first.
   std::vector<uint8_t> Run(TCell start, TCell end) {
-    std::priority_queue<TOpen, std::vector<TOpen>, TLater> open;
+    TOpenQueue open(Heuristic(start.Row, start.Column, end));
     State(start.Row, start.Column).Cost[Index(start.Row, start.Column)] = 0;
-    open.push({Heuristic(start.Row, start.Column, end), 0, start.Row, start.Column, 0});
-    while (!open.empty()) {
-      const TOpen top = open.top();
-      open.pop();
+    open.Push({Heuristic(start.Row, start.Column, end), 0, start.Row, start.Column, 0});
+    while (!open.Empty()) {
+      const TOpen top = open.Pop();
       TSegmentState& state = State(top.Row, top.Column);
       const uint32_t at = Index(top.Row, top.Column);
       if ((state.Step[at] & kClosed) != 0 || top.G > state.Cost[at])
@@ -116,7 +153,7 @@ public:
         next->Step[k] = uint8_t(s + 1);
         const int64_t off = (row - int64_t(start.Row)) * (int64_t(end.Column) - start.Column) -
                             (column - int64_t(start.Column)) * (int64_t(end.Row) - start.Row);
-        open.push({g + Heuristic(uint32_t(row), uint32_t(column), end), g, uint32_t(row),
+        open.Push({g + Heuristic(uint32_t(row), uint32_t(column), end), g, uint32_t(row),
                    uint32_t(column), uint64_t(off < 0 ? -off : off)});
       }
     }
