@@ -19,8 +19,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const kMaps[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw",
-                             "Car4Level0Map.raw"};
+const char* const kMaps[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", "Car4Level0Map.raw"};
 
 // The world as build/bench/make_bench_world DIR 8192 1 writes it and the maps quarnel makes
 // of it at the given size, made once in the temp folder.
@@ -39,8 +38,8 @@ const fs::path& Maps(uint32_t size) {
       const fs::path was = fs::current_path();
       fs::current_path(dir);
       std::ostringstream console;
-      GenerateMaps((world / "StaticObjects.con").string(), (world / "StandardMesh/").string(),
-                   size, console);
+      GenerateMaps((world / "StaticObjects.con").string(), (world / "StandardMesh/").string(), size,
+                   console);
       fs::current_path(was);
     }
     made[size] = dir;
