@@ -95,4 +95,34 @@ int RunSeal(const TRegionsRequest& request, std::ostream& out) {
   return kInspectOk;
 }
 
+namespace {
+
+TRegionsRequest RequestOf(const TInspectOptions& options) {
+  TRegionsRequest request;
+  request.Maps = options.Maps;
+  request.Diagonal = options.Has("--diagonal");
+  request.Limit = options.Limit;
+  request.Json = options.Has("--json");
+  request.Png = options.Png;
+  request.Scale = options.Scale;
+  request.Start = {options.PathCells[0][0], options.PathCells[0][1]};
+  request.End = {options.PathCells[1][0], options.PathCells[1][1]};
+  request.SealSize = options.SealSize;
+  return request;
+}
+
+} // namespace
+
+int RunRegionsMode(const TInspectOptions& options, const TInspectIo& io) {
+  return RunRegions(RequestOf(options), io.Out, io.WritePng);
+}
+
+int RunPathMode(const TInspectOptions& options, const TInspectIo& io) {
+  return RunPath(RequestOf(options), io.Out, io.WritePng);
+}
+
+int RunSealMode(const TInspectOptions& options, const TInspectIo& io) {
+  return RunSeal(RequestOf(options), io.Out);
+}
+
 } // namespace quarnel

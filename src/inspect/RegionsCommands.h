@@ -3,6 +3,7 @@
 
 #include "inspect/CommandLine.h"
 #include "inspect/MapStats.h"
+#include "inspect/OptionTable.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -35,5 +36,10 @@ int RunRegions(const TRegionsRequest& request, std::ostream& out, const TImageWr
 int RunPath(const TRegionsRequest& request, std::ostream& out, const TImageWriter& writePng);
 // --seal: writes the sealed copy of Maps[0] to Maps[1]. Returns kInspectOk.
 int RunSeal(const TRegionsRequest& request, std::ostream& out);
+
+// The handlers of the modes' table (OptionTable.h): the request taken from the command line.
+int RunRegionsMode(const TInspectOptions& options, const TInspectIo& io);
+int RunPathMode(const TInspectOptions& options, const TInspectIo& io);
+int RunSealMode(const TInspectOptions& options, const TInspectIo& io);
 
 } // namespace quarnel

@@ -159,8 +159,8 @@ TCellBlock InfantryTreeCells(double x, double z) {
   const int64_t c0 = TruncCell(x);
   const double fz = z - static_cast<double>(r0);
   const double fx = x - static_cast<double>(c0);
-  return {fz <= 0.25 ? r0 - 1 : r0, fz >= 0.75 ? r0 + 1 : r0, fx <= 0.25 ? c0 - 1 : c0,
-          fx >= 0.75 ? c0 + 1 : c0};
+  return {fz <= kTreeLowFraction ? r0 - 1 : r0, fz >= kTreeHighFraction ? r0 + 1 : r0,
+          fx <= kTreeLowFraction ? c0 - 1 : c0, fx >= kTreeHighFraction ? c0 + 1 : c0};
 }
 
 bool TreeCovers(MapClass mapClass, double x, double z, int64_t row, int64_t column) {

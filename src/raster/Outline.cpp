@@ -6,6 +6,7 @@
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
 
+#include <cassert>
 #include <vector>
 
 namespace quarnel {
@@ -119,9 +120,8 @@ const std::vector<TCellPoint>* PlaceForTracing(const TStaticObjectMeshNode& node
   return &points;
 }
 
-// True when every index of a face lies in the count vertices; a face with any other index
-// raises "Range check error".
-bool InRange(const TFace& face, size_t count) {
+// The mesh reader refuses a face with an index outside its vertices.
+[[maybe_unused]] bool InRange(const TFace& face, size_t count) {
   return static_cast<uint32_t>(face.A) < count && static_cast<uint32_t>(face.B) < count &&
          static_cast<uint32_t>(face.C) < count;
 }
@@ -138,8 +138,7 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
   static thread_local TWalkSet walks;
   walks.Reset(3 * node.Faces().size());
   for (const TFace& face : node.Faces()) {
-    if (!InRange(face, points->size()))
-      throw Exception(kRangeCheckError);
+    assert(InRange(face, points->size()));
     const TCellPoint a = (*points)[static_cast<size_t>(face.A)];
     const TCellPoint b = (*points)[static_cast<size_t>(face.B)];
     const TCellPoint c = (*points)[static_cast<size_t>(face.C)];
@@ -224,7 +223,6 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
     return;
   }
   const std::vector<TBoxMarks::TKey>& keys = box.Keys();
-  const size_t count = keys.size();
   // The faces of a wall project onto a few cells: a face whose corners fall in the cells of
   // an earlier one, in the same order, walks the same three lines and is passed over.
   static thread_local TKeySet<3 * TBoxMarks::kKeyBits> faces;
@@ -236,8 +234,7 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
       box.MarkLine(a, b);
   };
   for (const TFace& face : node.Faces()) {
-    if (!InRange(face, count))
-      throw Exception(kRangeCheckError);
+    assert(InRange(face, keys.size()));
     const uint64_t a = keys[static_cast<size_t>(face.A)];
     const uint64_t b = keys[static_cast<size_t>(face.B)];
     const uint64_t c = keys[static_cast<size_t>(face.C)];
