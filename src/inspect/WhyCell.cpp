@@ -10,6 +10,7 @@
 #include "raster/Shapes.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -99,12 +100,11 @@ void CoverByOutline(const TStaticObjectMeshNode& node, int64_t row, int64_t colu
     const int32_t v[3] = {faces[f].A, faces[f].B, faces[f].C};
     for (int e = 0; e < 3; ++e) {
       const int32_t from = v[e], to = v[(e + 1) % 3];
-      if (static_cast<uint32_t>(from) >= points.size() ||
-          static_cast<uint32_t>(to) >= points.size())
-        throw Exception(kRangeCheckError);
+      assert(static_cast<uint32_t>(from) < points.size() &&
+             static_cast<uint32_t>(to) < points.size()); // checked when the mesh was read
       const TCellPoint a = points[static_cast<size_t>(from)], b = points[static_cast<size_t>(to)];
       probe.Covered = {};
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, column - kWalkReach, row - kWalkReach,
+      WalkLineClipped(a.Column, a.Row, b.Column, b.Row, column - kWalkReach, row - kWalkReach,
                       column + kWalkReach, row + kWalkReach, ProbeVisitor, &probe);
       for (size_t k = 0; k < 3; ++k) {
         cover.Covered[k] |= probe.Covered[k];
