@@ -1,23 +1,29 @@
 // Fuzz target: map files and what quarnel-inspect computes from them. The input is a map file,
 // optionally followed by the separator and a second map file, and by the separator and the
-// bytes that choose the cells to flip and the scales of the pictures. A map file loads into a
-// map that saves back to the same bytes and whose statistics, differences and pictures agree
-// with its bytes and cells, or raises a quarnel::Exception that names the file and leaves the
-// map unchanged.
+// bytes that choose the cells to flip, the scales of the pictures, the ends of paths and the
+// smallest region that sealing keeps. A map file loads into a
+// map that saves back to the same bytes and whose statistics, differences, pictures, regions
+// (both kinds of step), paths and sealing agree with its bytes and cells, or raises a
+// quarnel::Exception that names the file and leaves the map unchanged.
 #include "common/LittleEndian.h"
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
+#include "inspect/PathSearch.h"
 #include "inspect/Pictures.h"
+#include "inspect/Regions.h"
+#include "inspect/Seal.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <queue>
 #include <set>
 #include <string>
 #include <string_view>
@@ -226,6 +232,210 @@ void CheckDiff(const TPathmap& a, const TPathmap& b) {
           "diff counted cell by cell");
 }
 
+// The regions, labelled cell by cell with a breadth-first search (edge steps, and with
+// diagonal ones corner steps too): at row × size + column, 0 for a blocked cell; numbered in
+// row-major order of their first cells.
+std::vector<uint32_t> PlainLabels(const TPathmap& map, bool diagonal) {
+  const uint32_t n = map.Size();
+  std::vector<uint32_t> label(size_t{n} * n, 0);
+  uint32_t next = 0;
+  std::vector<uint64_t> queue;
+  for (uint64_t seed = 0; seed < label.size(); ++seed) {
+    if (label[seed] != 0 || map.IsBlocked(uint32_t(seed / n), uint32_t(seed % n)))
+      continue;
+    label[seed] = ++next;
+    queue.assign(1, seed);
+    for (size_t q = 0; q < queue.size(); ++q) {
+      const int64_t r = int64_t(queue[q] / n), c = int64_t(queue[q] % n);
+      for (int64_t dr = -1; dr <= 1; ++dr)
+        for (int64_t dc = -1; dc <= 1; ++dc) {
+          const int64_t r2 = r + dr, c2 = c + dc;
+          if ((dr == 0 && dc == 0) || (!diagonal && dr != 0 && dc != 0) || r2 < 0 || c2 < 0 ||
+              r2 >= n || c2 >= n || map.IsBlocked(uint32_t(r2), uint32_t(c2)))
+            continue;
+          uint32_t& l = label[uint64_t(r2) * n + uint64_t(c2)];
+          if (l == 0)
+            l = next, queue.push_back(uint64_t(r2) * n + uint64_t(c2));
+        }
+    }
+  }
+  return label;
+}
+
+// The length of a shortest path between two free cells of one region, by Dijkstra's algorithm
+// on the cells (edge steps cost 1, diagonal ones the square root of 2).
+double PlainDistance(const TPathmap& map, bool diagonal, TCell start, TCell end) {
+  const uint32_t n = map.Size();
+  std::vector<double> dist(size_t{n} * n, INFINITY);
+  using TEntry = std::pair<double, uint64_t>;
+  std::priority_queue<TEntry, std::vector<TEntry>, std::greater<>> open;
+  dist[uint64_t{start.Row} * n + start.Column] = 0;
+  open.push({0, uint64_t{start.Row} * n + start.Column});
+  while (!open.empty()) {
+    const auto [d, cell] = open.top();
+    open.pop();
+    if (d > dist[cell])
+      continue;
+    const int64_t r = int64_t(cell / n), c = int64_t(cell % n);
+    for (int64_t dr = -1; dr <= 1; ++dr)
+      for (int64_t dc = -1; dc <= 1; ++dc) {
+        const int64_t r2 = r + dr, c2 = c + dc;
+        if ((dr == 0 && dc == 0) || (!diagonal && dr != 0 && dc != 0) || r2 < 0 || c2 < 0 ||
+            r2 >= n || c2 >= n || map.IsBlocked(uint32_t(r2), uint32_t(c2)))
+          continue;
+        const double d2 = d + (dr != 0 && dc != 0 ? std::sqrt(2.0) : 1.0);
+        const uint64_t next = uint64_t(r2) * n + uint64_t(c2);
+        if (d2 < dist[next])
+          dist[next] = d2, open.push({d2, next});
+      }
+  }
+  return dist[uint64_t{end.Row} * n + end.Column];
+}
+
+// The regions of a map for one kind of step, a path between two cells the parameters choose
+// (which may lie outside the grid), and sealing a copy of the map.
+void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
+  const uint32_t n = a.Size();
+  constexpr size_t kGapLimit = 8;
+  const TRegions regions = LabelRegions(a, diagonal, kGapLimit);
+  const TMapStats stats = ComputeStats(a);
+  Require(regions.Size == n && regions.Diagonal == diagonal &&
+              regions.FreeCells == uint64_t{n} * n - stats.BlockedCells,
+          "regions: free cells");
+  uint64_t total = 0;
+  for (size_t k = 0; k < regions.Regions.size(); ++k) {
+    const TRegion& region = regions.Regions[k];
+    total += region.Size;
+    Require(region.Size > 0 && RegionOf(a, regions, region.First.Row, region.First.Column) == k + 1,
+            "a region's first cell lies in it");
+    if (k > 0) {
+      const TRegion& before = regions.Regions[k - 1];
+      Require(before.Size > region.Size || (before.Size == region.Size &&
+                                            std::pair(before.First.Row, before.First.Column) <
+                                                std::pair(region.First.Row, region.First.Column)),
+              "regions by size, then by first cell");
+    }
+  }
+  Require(total == regions.FreeCells, "regions hold every free cell");
+  Require(diagonal ? regions.GapCount == 0 && regions.FirstGaps.empty()
+                   : regions.FirstGaps.size() == std::min<uint64_t>(kGapLimit, regions.GapCount),
+          "gaps listed");
+  Require(RegionOf(a, regions, n, 0) == kNoRegion && RegionOf(a, regions, 0, n) == kNoRegion,
+          "outside the grid, no region");
+
+  // Every cell against the plain labelling, on small maps.
+  if (n <= kCheckedSize) {
+    const std::vector<uint32_t> plain = PlainLabels(a, diagonal);
+    std::vector<uint32_t> fast, numberOf(regions.Regions.size() + 1, 0); // plain -> fast
+    std::vector<TRegion> found(regions.Regions.size());
+    uint32_t plainCount = 0;
+    for (int32_t i = 0; i < a.SegmentCount(); ++i) {
+      RegionRows(a, regions, i, fast);
+      for (uint32_t k = 0; k < 64; ++k)
+        for (uint32_t c = 0; c < n; ++c) {
+          const uint32_t r = 64 * uint32_t(i) + k, f = fast[size_t{k} * n + c];
+          const uint32_t l = plain[size_t{r} * n + c];
+          Require((f == kNoRegion) == (l == 0) && f <= regions.Regions.size(), "cell labels");
+          if (l == 0)
+            continue;
+          plainCount = std::max(plainCount, l);
+          Require(l < numberOf.size(), "as many regions as the plain labelling");
+          if (numberOf[l] == 0)
+            numberOf[l] = f;
+          Require(numberOf[l] == f, "one region per plain region");
+          TRegion& g = found[f - 1];
+          if (g.Size++ == 0)
+            g = {1, {r, c}, r, r, c, c, false};
+          g.MinRow = std::min(g.MinRow, r), g.MaxRow = std::max(g.MaxRow, r);
+          g.MinColumn = std::min(g.MinColumn, c), g.MaxColumn = std::max(g.MaxColumn, c);
+          g.TouchesEdge |= r == 0 || c == 0 || r == n - 1 || c == n - 1;
+        }
+    }
+    Require(plainCount == regions.Regions.size() && found == regions.Regions,
+            "regions as the plain labelling finds them");
+    if (!diagonal) {
+      uint64_t gaps = 0;
+      std::vector<TGap> first;
+      for (uint32_t r = 0; r + 1 < n; ++r)
+        for (uint32_t c = 0; c + 1 < n; ++c)
+          for (bool rising : {true, false}) {
+            const TCell lower{r, c + (rising ? 0u : 1u)}, upper{r + 1, c + (rising ? 1u : 0u)};
+            const uint32_t lo = plain[size_t{lower.Row} * n + lower.Column];
+            const uint32_t up = plain[size_t{upper.Row} * n + upper.Column];
+            if (lo == 0 || up == 0 || lo == up || !a.IsBlocked(r, c + (rising ? 1 : 0)) ||
+                !a.IsBlocked(r + 1, c + (rising ? 0 : 1)))
+              continue;
+            if (++gaps <= kGapLimit)
+              first.push_back({{r, c}, rising, numberOf[lo], numberOf[up]});
+          }
+      Require(gaps == regions.GapCount && first == regions.FirstGaps, "gaps as counted");
+    }
+  }
+
+  // A path between two cells, either of which may lie outside the grid.
+  const TCell start{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
+  const TCell end{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
+  const TPathResult path = FindPath(a, regions, start, end);
+  const auto outside = [&](TCell cell) { return cell.Row >= n || cell.Column >= n; };
+  const auto blocked = [&](TCell cell) { return a.IsBlocked(cell.Row, cell.Column); };
+  if (outside(start) || outside(end)) {
+    Require(path.Outcome == TPathOutcome::Outside && path.AtStart == outside(start),
+            "a path to a cell outside the grid");
+  } else if (blocked(start) || blocked(end)) {
+    Require(path.Outcome == TPathOutcome::Blocked && path.AtStart == blocked(start),
+            "a path to a blocked cell");
+  } else {
+    const uint32_t from = RegionOf(a, regions, start.Row, start.Column);
+    const uint32_t to = RegionOf(a, regions, end.Row, end.Column);
+    Require(path.StartRegion == from && path.EndRegion == to &&
+                path.StartRegionSize == regions.Regions[from - 1].Size &&
+                path.EndRegionSize == regions.Regions[to - 1].Size &&
+                path.Outcome == (from == to ? TPathOutcome::Found : TPathOutcome::Apart),
+            "a path between free cells");
+    if (path.Outcome == TPathOutcome::Found) {
+      const std::vector<TCell> cells = PathCells(path);
+      Require(cells.size() == path.Steps() + 1 && cells.front() == start && cells.back() == end &&
+                  (diagonal || path.DiagonalSteps == 0),
+              "the path's cells");
+      uint64_t diagonals = 0;
+      for (size_t k = 0; k < cells.size(); ++k) {
+        Require(!blocked(cells[k]), "a path crosses free cells");
+        if (k == 0)
+          continue;
+        const int64_t dr = int64_t(cells[k].Row) - cells[k - 1].Row;
+        const int64_t dc = int64_t(cells[k].Column) - cells[k - 1].Column;
+        Require(std::abs(dr) <= 1 && std::abs(dc) <= 1 && (dr != 0 || dc != 0), "path steps");
+        diagonals += dr != 0 && dc != 0;
+      }
+      Require(diagonals == path.DiagonalSteps &&
+                  std::fabs(path.Length - (double(path.EdgeSteps) +
+                                           std::sqrt(2.0) * double(path.DiagonalSteps))) < 1e-6,
+              "the path's length");
+      if (n <= kCheckedSize)
+        Require(std::fabs(path.Length - PlainDistance(a, diagonal, start, end)) < 1e-6,
+                "a shortest path");
+    }
+  }
+
+  // Sealing a copy: every small region but the main one is blocked, nothing else.
+  TPathmap sealed;
+  LoadMapFile(MapName, sealed); // a copy of a
+  const uint64_t minSize = p.Next(2);
+  const TSealResult seal = SealRegions(sealed, minSize, diagonal);
+  uint64_t smallRegions = 0, smallCells = 0;
+  for (size_t k = 1; k < regions.Regions.size(); ++k)
+    if (regions.Regions[k].Size < minSize)
+      ++smallRegions, smallCells += regions.Regions[k].Size;
+  const TMapDiff diff = DiffMaps(a, sealed, 0);
+  Require(seal.Regions == smallRegions && seal.Cells == smallCells && diff.OnlyInA == 0 &&
+              diff.OnlyInB == smallCells,
+          "sealing blocks the small regions");
+  const TRegions after = LabelRegions(sealed, diagonal, 0);
+  Require(after.Regions.size() == regions.Regions.size() - smallRegions &&
+              (after.Regions.empty() || after.Regions[0] == regions.Regions[0]),
+          "sealing keeps the main region and the large ones");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -283,6 +493,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       scale = (a.Size() + kMaxSide - 1) / kMaxSide;
     CheckPictures(a, flipped, flips, scale);
   }
+
+  for (bool diagonal : {false, true})
+    CheckRegions(a, diagonal, p);
 
   TPathmap b;
   if (!parts[1].empty() && Load(parts[1], b)) {
