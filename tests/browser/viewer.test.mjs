@@ -151,7 +151,7 @@ test('the regions view tints a pocket, reads its number and size under the mouse
   const { page, problems } = await open(view('ring.html', maps));
   await page.select('#regionClass', '0');
   await page.evaluate(() => new Promise(requestAnimationFrame));
-  colours.pocket = [230, 25, 75]; // the first colour of --regions --png
+  colours.pocket = await page.evaluate(() => JSON.parse(document.getElementById('quarnel-data').textContent).regionPalette[0]);
   assert.equal(await expectColours(page, [[35, 35, 'pocket'], [20, 20, 'free'], [30, 35, 'infantry']]), 3);
   await page.mouse.move(...await screenPoint(page, 33, 37));
   assert.deepEqual(JSON.parse(await page.$eval('#readout', (e) => e.dataset.cell)).region, { number: 2, cells: 81 });

@@ -1,13 +1,23 @@
 // The viewer's regions module in Node: its regions and diagonal gaps on random maps against
-// those of a plain flood fill, for edge steps and for diagonal steps.
+// those of quarnel-inspect --regions --json, for edge steps and for diagonal steps, and the
+// gaps' places against those of a flood fill.
+// Environment: QUARNEL_INSPECT (the built program).
 import assert from 'node:assert/strict';
-import { test } from 'node:test';
+import { execFileSync } from 'node:child_process';
+import fs from 'node:fs';
+import os from 'node:os';
+import path from 'node:path';
+import { after, test } from 'node:test';
 import { rowWords } from '../../src/inspect/viewer/data.mjs';
 import { diagonalGaps, labelRegions, regionAt } from '../../src/inspect/viewer/regions.mjs';
 
+const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-regions-'));
+after(() => fs.rmSync(dir, { recursive: true, force: true }));
+
 // A map file of size cells a side, blocked where blocked[row * size + column] is 1.
 function mapFile(size, blocked) {
-  const parts = [Buffer.from(Int32Array.from([0, 0, 6, 0, 0, 2, 0, -1]).buffer)], n = size / 64;
+  const levels = Math.floor(Math.log2(size / 64)), n = size / 64;
+  const parts = [Buffer.from(Int32Array.from([levels, levels, 6, 0, 0, 2, 0, -1]).buffer)];
   for (let i = 0; i < n; ++i) {
     for (let j = 0; j < n; ++j) {
       const bytes = Buffer.alloc(516);
@@ -33,20 +43,16 @@ function randomMap(size, seed) {
   return blocked;
 }
 
-// What --regions --json tells of a map, found by a flood fill over every cell.
-function floodFill(size, blocked, diagonal) {
-  const label = new Int32Array(size * size), found = [], steps = [[0, 1], [1, 0], [0, -1], [-1, 0]];
-  if (diagonal) steps.push([1, 1], [1, -1], [-1, 1], [-1, -1]);
+// The diagonal gaps of a map as --regions --json lists them, from a flood fill of every cell.
+function floodFillGaps(size, blocked) {
+  const label = new Int32Array(size * size), found = [0];
   for (let start = 0; start < size * size; ++start) {
     if (blocked[start] || label[start]) continue;
-    const region = { cells: 0, first: start, rows: [size, -1], columns: [size, -1] }, stack = [start];
-    label[start] = found.push(region);
+    const stack = [start];
+    label[start] = found.push(start) - 1;
     while (stack.length) {
       const at = stack.pop(), r = Math.floor(at / size), c = at % size;
-      ++region.cells;
-      region.rows = [Math.min(region.rows[0], r), Math.max(region.rows[1], r)];
-      region.columns = [Math.min(region.columns[0], c), Math.max(region.columns[1], c)];
-      for (const [dr, dc] of steps) {
+      for (const [dr, dc] of [[0, 1], [1, 0], [0, -1], [-1, 0]]) {
         const next = (r + dr) * size + c + dc;
         if (r + dr < 0 || c + dc < 0 || r + dr >= size || c + dc >= size || blocked[next] || label[next]) continue;
         label[next] = label[at];
@@ -54,46 +60,54 @@ function floodFill(size, blocked, diagonal) {
       }
     }
   }
-  const order = found.map((region, k) => k + 1).sort((a, b) => found[b - 1].cells - found[a - 1].cells || a - b);
-  const number = new Int32Array(found.length + 1);
-  order.forEach((k, n) => { number[k] = n + 1; });
-  const regionOf = (r, c) => number[label[r * size + c]];
-  const regions = order.map((k, n) => ({ ...found[k - 1], number: n + 1,
-    first: { row: Math.floor(found[k - 1].first / size), column: found[k - 1].first % size } }));
-  const gaps = [];
+  const sizes = found.map((_, n) => label.reduce((sum, l) => sum + (l === n), 0));
+  const order = found.map((_, n) => n).slice(1).sort((a, b) => sizes[b] - sizes[a] || a - b), number = [];
+  order.forEach((n, k) => { number[n] = k + 1; });
+  const gaps = [], free = (r, c) => !blocked[r * size + c], regionOf = (r, c) => number[label[r * size + c]];
   for (let r = 0; r + 1 < size; ++r) {
     for (let c = 0; c + 1 < size; ++c) {
-      const free = (dr, dc) => !blocked[(r + dr) * size + c + dc];
-      for (const [lower, upper] of [[0, 1], [1, 0]]) {
-        if (!free(0, lower) || !free(1, upper) || free(0, upper) || free(1, lower) || regionOf(r, c + lower) === regionOf(r + 1, c + upper)) continue;
-        gaps.push({ cells: [{ row: r, column: c + lower }, { row: r + 1, column: c + upper }], regions: [regionOf(r, c + lower), regionOf(r + 1, c + upper)] });
+      for (const [lower, upper] of [[c, c + 1], [c + 1, c]]) {
+        if (free(r, lower) && free(r + 1, upper) && !free(r, upper) && !free(r + 1, lower) && regionOf(r, lower) !== regionOf(r + 1, upper))
+          gaps.push({ cells: [{ row: r, column: lower }, { row: r + 1, column: upper }], regions: [regionOf(r, lower), regionOf(r + 1, upper)] });
       }
     }
   }
-  return { regions, gaps: diagonal ? undefined : gaps };
+  return gaps;
 }
 
-// The same from regions.mjs.
+// What quarnel-inspect --regions --json tells of a map (every region and gap listed), as the
+// module finds it: the fields of the tool's document it has.
 function fromModule(size, file, diagonal) {
   const words = rowWords(file.buffer.slice(file.byteOffset, file.byteOffset + file.length), size), labels = labelRegions(words, size, diagonal);
-  const regions = Array.from({ length: labels.count }, (_, k) => {
-    const n = k + 1, b = labels.bounds.subarray(4 * n, 4 * n + 4);
-    return { cells: labels.cells[n], first: { row: labels.first[2 * n], column: labels.first[2 * n + 1] }, rows: [b[0], b[1]], columns: [b[2], b[3]], number: n };
-  });
-  if (diagonal) return { regions, gaps: undefined };
-  const g = diagonalGaps(labels, words), gaps = Array.from(g.row, (r, k) => {
-    const c = g.column[k], lower = g.rising[k] ? c : c + 1, upper = g.rising[k] ? c + 1 : c;
+  const region = (n) => ({ number: n, cells: labels.cells[n], first: { row: labels.first[2 * n], column: labels.first[2 * n + 1] },
+    rows: [labels.bounds[4 * n], labels.bounds[4 * n + 1]], columns: [labels.bounds[4 * n + 2], labels.bounds[4 * n + 3]] });
+  const told = { freeCells: labels.freeCells, regions: labels.count, main: labels.count ? region(1) : null,
+    others: Array.from({ length: Math.max(labels.count - 1, 0) }, (_, k) => region(k + 2)) };
+  if (diagonal) return told;
+  const g = diagonalGaps(labels, words), first = Array.from(g.row, (r, k) => {
+    const lower = g.column[k] + 1 - g.rising[k], upper = g.column[k] + g.rising[k];
     return { cells: [{ row: r, column: lower }, { row: r + 1, column: upper }], regions: [regionAt(labels, r, lower), regionAt(labels, r + 1, upper)] };
   });
-  return { regions, gaps };
+  return { ...told, gaps: { count: first.length, first } };
 }
 
-test('regions and diagonal gaps of random maps are those of a flood fill, with edge and with diagonal steps', () => {
-  for (const [size, seed] of [[64, 1], [128, 2], [128, 3], [192, 4]]) {
+test('the page finds the regions and diagonal gaps of random maps as quarnel-inspect --regions --json and a flood fill do', () => {
+  const files = [[64, 1], [128, 2], [128, 3], [192, 4]].map(([size, seed]) => {
     const blocked = randomMap(size, seed), file = mapFile(size, blocked);
-    for (const diagonal of [false, true]) {
-      const expected = floodFill(size, blocked, diagonal), shown = fromModule(size, file, diagonal);
-      assert.deepEqual(shown, expected, `map ${seed}, ${diagonal ? 'diagonal' : 'edge'} steps`);
-    }
+    fs.writeFileSync(path.join(dir, `map${seed}.raw`), file);
+    return [size, file, `map${seed}.raw`, blocked];
+  });
+  for (const diagonal of [false, true]) {
+    const told = JSON.parse(execFileSync(process.env.QUARNEL_INSPECT, ['--regions', ...files.map((f) => f[2]), '--limit', '100000', '--json',
+      ...(diagonal ? ['--diagonal'] : [])], { cwd: dir, encoding: 'utf8' }));
+    files.forEach(([size, file, name, blocked], k) => {
+      const expected = told[k];
+      if (!diagonal) expected.gaps.first = floodFillGaps(size, blocked); // the places are a flood fill's
+      for (const field of ['map', 'size', 'diagonal', 'more', 'cellsOutsideMain']) delete expected[field];
+      for (const region of [expected.main, ...expected.others]) delete region.touchesEdge;
+      delete expected.main.share;
+      assert.ok(expected.others.length > 5 && (diagonal || expected.gaps.count > 100), `${name}: few regions or gaps`);
+      assert.deepEqual(fromModule(size, file, diagonal), expected, `${name}, ${diagonal ? 'diagonal' : 'edge'} steps`);
+    });
   }
 });

@@ -10,10 +10,6 @@ export const GAP = [0, 0, 0]; // a diagonal gap: a cross on its corner, a pixel 
 const GAP_CROSS_SCALE = 6; // pixels per cell from which gaps are crosses
 export const REACHABLE = [255, 200, 0]; // the region reachable from the clicked cell
 const OUTLINE = '#00b4ff'; // the outlines of the objects that block the clicked cell
-// Regions other than the main one take these, as in quarnel-inspect --regions --png.
-export const REGION_PALETTE = [[230, 25, 75], [60, 180, 75], [0, 130, 200], [245, 130, 48], [145, 30, 180], [70, 200, 220],
-  [240, 50, 230], [160, 200, 40], [250, 160, 190], [0, 128, 128], [170, 110, 40], [128, 0, 0], [128, 128, 0], [0, 0, 128],
-  [240, 200, 20], [128, 128, 128]];
 
 // The colours by name: each class's, and those of the difference picture.
 export const namedColours = (data) => ({ ...Object.fromEntries(data.classes.map((c) => [c.name, c.colour])), ...data.colours });

@@ -1,7 +1,7 @@
 // The side panel (layers, regions, counts, objects, the answer for a clicked cell) and the
 // readout under the map. v is the viewer (createViewer, main.mjs).
 import { blockedAt, countBits } from './data.mjs';
-import { REGION_PALETTE, redraw, rgba, setView } from './draw.mjs';
+import { redraw, rgba, setView } from './draw.mjs';
 import { insideGrid, objectInfo, objectsNear } from './explain.mjs';
 import { diagonalGaps, labelRegions, regionAt, regionColours } from './regions.mjs';
 
@@ -79,8 +79,8 @@ function regionsOf(v, k, diagonal) {
   const key = `${k} ${diagonal}`;
   if (!v.regionCache.has(key)) {
     const started = performance.now(), words = v.maps[k].words, labels = labelRegions(words, v.size, diagonal);
-    const index = regionColours(labels, REGION_PALETTE.length), gaps = diagonal ? null : diagonalGaps(labels, words);
-    const colour = Uint32Array.from(index, (i, n) => rgba(n === 1 ? v.colours.free : REGION_PALETTE[Math.max(i, 0)]));
+    const palette = v.data.regionPalette, index = regionColours(labels, palette.length), gaps = diagonal ? null : diagonalGaps(labels, words);
+    const colour = Uint32Array.from(index, (i, n) => rgba(n === 1 ? v.colours.free : palette[Math.max(i, 0)]));
     v.regionCache.set(key, { k, diagonal, labels, index, colour, gaps, ms: performance.now() - started });
   }
   return v.regionCache.get(key);
@@ -102,7 +102,7 @@ export function chooseRegions(v, k, diagonal) {
     (gaps ? `; ${gaps.row.length} diagonal gaps` : '') + `; labelled in ${shown.ms.toFixed(0)} ms`;
   list.innerHTML = Array.from({ length: Math.min(others, LISTED_REGIONS) }, (_, i) => {
     const n = i + 2;
-    return `<li data-region="${n}"><span class="swatch" style="background:rgb(${REGION_PALETTE[shown.index[n]]})"></span>` +
+    return `<li data-region="${n}"><span class="swatch" style="background:rgb(${v.data.regionPalette[shown.index[n]]})"></span>` +
       `${n}: ${labels.cells[n]} cells, first cell (${labels.first[2 * n]}, ${labels.first[2 * n + 1]})</li>`;
   }).join('') + (others > LISTED_REGIONS ? `<li class="hint">and ${others - LISTED_REGIONS} more</li>` : '');
   return shown.ms;
