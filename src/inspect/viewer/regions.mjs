@@ -6,15 +6,29 @@
 
 const ctz = (x) => 31 - Math.clz32(x & -x); // x !== 0
 
+// A list of 32-bit integers that grows: millions of plain array pushes are several times slower.
+class IntList {
+  constructor() { this.items = new Int32Array(4096); this.length = 0; }
+  push(x) {
+    if (this.length === this.items.length) {
+      const more = new Int32Array(2 * this.length);
+      more.set(this.items);
+      this.items = more;
+    }
+    this.items[this.length++] = x;
+  }
+  done() { return this.items.slice(0, this.length); }
+}
+
 // Run-based connected-component labelling: the runs of free cells of each row, found with word
 // operations, joined with those of the row below that they touch (L. He, Y. Chao, K. Suzuki,
 // "A run-based two-scan labeling algorithm", IEEE Trans. Image Processing 17(5), 2008),
 // through union-find with union by size and path halving (R. E. Tarjan, "Efficiency of a good
 // but not linear set union algorithm", J. ACM 22(2), 1975).
 export function labelRegions(words, size, diagonal) {
-  const wpr = size / 32, from = [], to = [], rowStart = new Int32Array(size + 1);
+  const wpr = size / 32, runFrom = new IntList(), runTo = new IntList(), rowStart = new Int32Array(size + 1);
   for (let r = 0; r < size; ++r) {
-    rowStart[r] = from.length;
+    rowStart[r] = runFrom.length;
     let open = -1; // the column where the current run of free cells began
     for (let w = 0; w < wpr; ++w) {
       const free = ~words[r * wpr + w];
@@ -24,12 +38,12 @@ export function labelRegions(words, size, diagonal) {
         if (ahead === 0) break;
         bit += ctz(ahead);
         if (open < 0) open = 32 * w + bit;
-        else { from.push(open); to.push(32 * w + bit - 1); open = -1; }
+        else { runFrom.push(open); runTo.push(32 * w + bit - 1); open = -1; }
       }
     }
-    if (open >= 0) { from.push(open); to.push(size - 1); }
+    if (open >= 0) { runFrom.push(open); runTo.push(size - 1); }
   }
-  const runs = from.length, parent = new Int32Array(runs), weight = new Float64Array(runs);
+  const from = runFrom.done(), to = runTo.done(), runs = from.length, parent = new Int32Array(runs), weight = new Float64Array(runs);
   rowStart[size] = runs;
   const find = (i) => {
     while (parent[i] !== i) i = parent[i] = parent[parent[i]];
@@ -51,7 +65,7 @@ export function labelRegions(words, size, diagonal) {
       for (let j = k; j < rowStart[r] && from[j] <= to[i] + reach; ++j) union(i, j);
     }
   }
-  return numberRegions({ size, diagonal, rowStart, from: Int32Array.from(from), to: Int32Array.from(to) }, find, weight);
+  return numberRegions({ size, diagonal, rowStart, from, to }, find, weight);
 }
 
 // Gives each run its region's number, and each region (at its number; 0 is unused) its size,
@@ -93,7 +107,7 @@ export function regionAt(labels, r, c) {
 // square: two free cells touching only at a corner, in different regions. Per gap that cell
 // and whether the free cells rise to the right (lower-left and upper-right) or fall (the others).
 export function diagonalGaps(labels, words) {
-  const { size } = labels, wpr = size / 32, row = [], column = [], rising = [];
+  const { size } = labels, wpr = size / 32, row = new IntList(), column = new IntList(), rising = new IntList();
   for (let r = 0; r + 1 < size; ++r) {
     for (let w = 0; w < wpr; ++w) {
       const at = r * wpr + w, last = w + 1 === wpr;
@@ -106,7 +120,7 @@ export function diagonalGaps(labels, words) {
       }
     }
   }
-  return { row: Int32Array.from(row), column: Int32Array.from(column), rising: Uint8Array.from(rising) };
+  return { row: row.done(), column: column.done(), rising: rising.done() };
 }
 
 // Each region's colour index into a palette of count colours (index 0 and the main region: -1),
@@ -114,24 +128,32 @@ export function diagonalGaps(labels, words) {
 // took, or (number - 2) modulo count when all are taken. Neighbours have cells at most two rows
 // and two columns apart, so regions that touch at a corner or across a one-cell wall differ.
 export function regionColours(labels, count) {
-  const { size, rowStart, from, to, region } = labels, near = Array.from({ length: labels.count + 1 }, () => new Set());
+  const { size, rowStart, from, to, region } = labels, list = new IntList(); // later region, earlier one (not the main one)
   for (let r = 0; r < size; ++r) {
     for (let d = 0; d <= 2 && r + d < size; ++d) {
       let k = rowStart[r + d];
       for (let i = rowStart[r]; i < rowStart[r + 1]; ++i) {
+        const a = region[i];
+        if (a === 1) continue;
         while (k < rowStart[r + d + 1] && to[k] < from[i] - 2) ++k;
         for (let j = k; j < rowStart[r + d + 1] && from[j] <= to[i] + 2; ++j) {
-          const a = region[i], b = region[j];
-          if (a !== b) { near[a].add(b); near[b].add(a); }
+          const b = region[j];
+          if (a !== b && b > 1) { list.push(Math.max(a, b)); list.push(Math.min(a, b)); }
         }
       }
     }
   }
-  const index = new Int32Array(labels.count + 1).fill(-1);
+  const pairs = list.done();
+  // The earlier neighbours of region n at earlier[start[n]] .. earlier[start[n + 1] - 1].
+  const start = new Int32Array(labels.count + 2), earlier = new Int32Array(pairs.length / 2);
+  for (let p = 0; p < pairs.length; p += 2) ++start[pairs[p] + 1];
+  for (let n = 1; n < start.length; ++n) start[n] += start[n - 1];
+  const fill = start.slice();
+  for (let p = 0; p < pairs.length; p += 2) earlier[fill[pairs[p]]++] = pairs[p + 1];
+  const index = new Int32Array(labels.count + 1).fill(-1), takenBy = new Int32Array(count);
   for (let n = 2; n <= labels.count; ++n) {
-    const taken = new Uint8Array(count);
-    for (const m of near[n]) if (m > 1 && m < n) taken[index[m]] = 1;
-    const free = taken.indexOf(0);
+    for (let p = start[n]; p < start[n + 1]; ++p) takenBy[index[earlier[p]]] = n;
+    const free = takenBy.findIndex((m) => m !== n);
     index[n] = free < 0 ? (n - 2) % count : free;
   }
   return index;
