@@ -155,8 +155,7 @@ TRegions TLabeller::Run(size_t gapLimit) {
       Segment(i, j);
       JoinAcross(West, Left);
       if (!Diagonal)
-        GapsAcross(West, Left, true,
-                   [&](uint64_t k) { return (64 * uint64_t(i) + k) * N + 64 * j - 1; });
+        GapsAcross(West, Left, true, [&](uint64_t row) { return row * N + 64 * j - 1; });
       std::swap(West, Right);
     }
     if (i > 0) {
