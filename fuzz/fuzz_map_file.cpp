@@ -14,6 +14,7 @@
 #include "inspect/Seal.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
+#include "support/PlainRegions.h"
 
 #include <algorithm>
 #include <bit>
@@ -23,7 +24,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <queue>
 #include <set>
 #include <string>
 #include <string_view>
@@ -32,6 +32,7 @@
 #include <vector>
 
 using namespace quarnel;
+using namespace testutil;
 namespace fs = std::filesystem;
 
 static std::string MapName, SavedName;
@@ -57,8 +58,9 @@ namespace {
 
 using TCells = std::set<std::pair<uint32_t, uint32_t>>; // (row, column), by row then column
 
-// Maps up to this size have their pictures checked pixel by pixel against their cells.
-constexpr uint32_t kCheckedSize = 512;
+// Maps up to this size (two segments a side, so with segment borders both ways) are checked
+// cell by cell against the plain forms: pictures, diffs, regions and paths.
+constexpr uint32_t kCheckedSize = 128;
 // Pictures are drawn at most this many pixels a side.
 constexpr uint32_t kMaxSide = 512;
 
@@ -232,66 +234,6 @@ void CheckDiff(const TPathmap& a, const TPathmap& b) {
           "diff counted cell by cell");
 }
 
-// The regions, labelled cell by cell with a breadth-first search (edge steps, and with
-// diagonal ones corner steps too): at row × size + column, 0 for a blocked cell; numbered in
-// row-major order of their first cells.
-std::vector<uint32_t> PlainLabels(const TPathmap& map, bool diagonal) {
-  const uint32_t n = map.Size();
-  std::vector<uint32_t> label(size_t{n} * n, 0);
-  uint32_t next = 0;
-  std::vector<uint64_t> queue;
-  for (uint64_t seed = 0; seed < label.size(); ++seed) {
-    if (label[seed] != 0 || map.IsBlocked(uint32_t(seed / n), uint32_t(seed % n)))
-      continue;
-    label[seed] = ++next;
-    queue.assign(1, seed);
-    for (size_t q = 0; q < queue.size(); ++q) {
-      const int64_t r = int64_t(queue[q] / n), c = int64_t(queue[q] % n);
-      for (int64_t dr = -1; dr <= 1; ++dr)
-        for (int64_t dc = -1; dc <= 1; ++dc) {
-          const int64_t r2 = r + dr, c2 = c + dc;
-          if ((dr == 0 && dc == 0) || (!diagonal && dr != 0 && dc != 0) || r2 < 0 || c2 < 0 ||
-              r2 >= n || c2 >= n || map.IsBlocked(uint32_t(r2), uint32_t(c2)))
-            continue;
-          uint32_t& l = label[uint64_t(r2) * n + uint64_t(c2)];
-          if (l == 0)
-            l = next, queue.push_back(uint64_t(r2) * n + uint64_t(c2));
-        }
-    }
-  }
-  return label;
-}
-
-// The length of a shortest path between two free cells of one region, by Dijkstra's algorithm
-// on the cells (edge steps cost 1, diagonal ones the square root of 2).
-double PlainDistance(const TPathmap& map, bool diagonal, TCell start, TCell end) {
-  const uint32_t n = map.Size();
-  std::vector<double> dist(size_t{n} * n, INFINITY);
-  using TEntry = std::pair<double, uint64_t>;
-  std::priority_queue<TEntry, std::vector<TEntry>, std::greater<>> open;
-  dist[uint64_t{start.Row} * n + start.Column] = 0;
-  open.push({0, uint64_t{start.Row} * n + start.Column});
-  while (!open.empty()) {
-    const auto [d, cell] = open.top();
-    open.pop();
-    if (d > dist[cell])
-      continue;
-    const int64_t r = int64_t(cell / n), c = int64_t(cell % n);
-    for (int64_t dr = -1; dr <= 1; ++dr)
-      for (int64_t dc = -1; dc <= 1; ++dc) {
-        const int64_t r2 = r + dr, c2 = c + dc;
-        if ((dr == 0 && dc == 0) || (!diagonal && dr != 0 && dc != 0) || r2 < 0 || c2 < 0 ||
-            r2 >= n || c2 >= n || map.IsBlocked(uint32_t(r2), uint32_t(c2)))
-          continue;
-        const double d2 = d + (dr != 0 && dc != 0 ? std::sqrt(2.0) : 1.0);
-        const uint64_t next = uint64_t(r2) * n + uint64_t(c2);
-        if (d2 < dist[next])
-          dist[next] = d2, open.push({d2, next});
-      }
-  }
-  return dist[uint64_t{end.Row} * n + end.Column];
-}
-
 // The regions of a map for one kind of step, a path between two cells the parameters choose
 // (which may lie outside the grid), and sealing a copy of the map.
 void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
@@ -323,53 +265,21 @@ void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
   Require(RegionOf(a, regions, n, 0) == kNoRegion && RegionOf(a, regions, 0, n) == kNoRegion,
           "outside the grid, no region");
 
-  // Every cell against the plain labelling, on small maps.
+  // Every cell and gap against the plain flood fill, on small maps.
   if (n <= kCheckedSize) {
-    const std::vector<uint32_t> plain = PlainLabels(a, diagonal);
-    std::vector<uint32_t> fast, numberOf(regions.Regions.size() + 1, 0); // plain -> fast
-    std::vector<TRegion> found(regions.Regions.size());
-    uint32_t plainCount = 0;
+    const PlainRegions plain = FloodFill(a, diagonal);
+    Require(plain.Regions == regions.Regions, "regions as the flood fill finds them");
+    std::vector<uint32_t> cells;
     for (int32_t i = 0; i < a.SegmentCount(); ++i) {
-      RegionRows(a, regions, i, fast);
-      for (uint32_t k = 0; k < 64; ++k)
-        for (uint32_t c = 0; c < n; ++c) {
-          const uint32_t r = 64 * uint32_t(i) + k, f = fast[size_t{k} * n + c];
-          const uint32_t l = plain[size_t{r} * n + c];
-          Require((f == kNoRegion) == (l == 0) && f <= regions.Regions.size(), "cell labels");
-          if (l == 0)
-            continue;
-          plainCount = std::max(plainCount, l);
-          Require(l < numberOf.size(), "as many regions as the plain labelling");
-          if (numberOf[l] == 0)
-            numberOf[l] = f;
-          Require(numberOf[l] == f, "one region per plain region");
-          TRegion& g = found[f - 1];
-          if (g.Size++ == 0)
-            g = {1, {r, c}, r, r, c, c, false};
-          g.MinRow = std::min(g.MinRow, r), g.MaxRow = std::max(g.MaxRow, r);
-          g.MinColumn = std::min(g.MinColumn, c), g.MaxColumn = std::max(g.MaxColumn, c);
-          g.TouchesEdge |= r == 0 || c == 0 || r == n - 1 || c == n - 1;
-        }
+      RegionRows(a, regions, i, cells);
+      Require(std::equal(cells.begin(), cells.end(), plain.Label.begin() + ptrdiff_t{64} * i * n),
+              "each cell's region");
     }
-    Require(plainCount == regions.Regions.size() && found == regions.Regions,
-            "regions as the plain labelling finds them");
-    if (!diagonal) {
-      uint64_t gaps = 0;
-      std::vector<TGap> first;
-      for (uint32_t r = 0; r + 1 < n; ++r)
-        for (uint32_t c = 0; c + 1 < n; ++c)
-          for (bool rising : {true, false}) {
-            const TCell lower{r, c + (rising ? 0u : 1u)}, upper{r + 1, c + (rising ? 1u : 0u)};
-            const uint32_t lo = plain[size_t{lower.Row} * n + lower.Column];
-            const uint32_t up = plain[size_t{upper.Row} * n + upper.Column];
-            if (lo == 0 || up == 0 || lo == up || !a.IsBlocked(r, c + (rising ? 1 : 0)) ||
-                !a.IsBlocked(r + 1, c + (rising ? 0 : 1)))
-              continue;
-            if (++gaps <= kGapLimit)
-              first.push_back({{r, c}, rising, numberOf[lo], numberOf[up]});
-          }
-      Require(gaps == regions.GapCount && first == regions.FirstGaps, "gaps as counted");
-    }
+    const size_t listed = diagonal ? 0 : std::min(kGapLimit, plain.Gaps.size());
+    Require(regions.GapCount == (diagonal ? 0 : plain.Gaps.size()) &&
+                regions.FirstGaps ==
+                    std::vector<TGap>(plain.Gaps.begin(), plain.Gaps.begin() + ptrdiff_t(listed)),
+            "gaps as the flood fill finds them");
   }
 
   // A path between two cells, either of which may lie outside the grid.
@@ -412,7 +322,8 @@ void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
                                            std::sqrt(2.0) * double(path.DiagonalSteps))) < 1e-6,
               "the path's length");
       if (n <= kCheckedSize)
-        Require(std::fabs(path.Length - PlainDistance(a, diagonal, start, end)) < 1e-6,
+        Require(std::fabs(path.Length -
+                          Dijkstra(a, start, diagonal)[size_t{end.Row} * n + end.Column]) < 1e-6,
                 "a shortest path");
     }
   }
