@@ -286,14 +286,17 @@ void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
   const TCell start{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
   const TCell end{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
   const TPathResult path = FindPath(a, regions, start, end);
-  const auto outside = [&](TCell cell) { return cell.Row >= n || cell.Column >= n; };
+  // The start is looked at first: outside the grid, then blocked; then the end.
+  const auto fault = [&](TCell cell) {
+    return cell.Row >= n || cell.Column >= n    ? TPathOutcome::Outside
+           : a.IsBlocked(cell.Row, cell.Column) ? TPathOutcome::Blocked
+                                                : TPathOutcome::Found;
+  };
   const auto blocked = [&](TCell cell) { return a.IsBlocked(cell.Row, cell.Column); };
-  if (outside(start) || outside(end)) {
-    Require(path.Outcome == TPathOutcome::Outside && path.AtStart == outside(start),
-            "a path to a cell outside the grid");
-  } else if (blocked(start) || blocked(end)) {
-    Require(path.Outcome == TPathOutcome::Blocked && path.AtStart == blocked(start),
-            "a path to a blocked cell");
+  if (fault(start) != TPathOutcome::Found || fault(end) != TPathOutcome::Found) {
+    const bool atStart = fault(start) != TPathOutcome::Found;
+    Require(path.Outcome == fault(atStart ? start : end) && path.AtStart == atStart,
+            "a path from or to a cell outside the grid or blocked");
   } else {
     const uint32_t from = RegionOf(a, regions, start.Row, start.Column);
     const uint32_t to = RegionOf(a, regions, end.Row, end.Column);
