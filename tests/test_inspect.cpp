@@ -1,11 +1,13 @@
 // quarnel-inspect: statistics, differences and pictures of maps, its command line and the
 // built program's output, statuses and PNG files.
+#include "inspect/Arguments.h"
 #include "inspect/CommandLine.h"
 #include "inspect/MapStats.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <sstream>
 
 #ifdef QUARNEL_INSPECT_PNG
@@ -135,6 +137,37 @@ InspectRun Inspect(const std::vector<std::string>& args, bool withPng = true) {
   return run;
 }
 
+TEST(InspectArguments, DecimalNumbersAndCellsAreDigitsOnlyWithinTheirLimits) {
+  const struct {
+    const char* Text;
+    uint32_t Limit;
+    std::optional<uint32_t> Value;
+  } decimals[] = {{"0", 9, 0},
+                  {"0007", 9, 7},
+                  {"10", 9, {}},
+                  {"4294967295", UINT32_MAX, UINT32_MAX},
+                  {"4294967296", UINT32_MAX, {}},
+                  {"00000000001", 9, {}},
+                  {"", 9, {}},
+                  {"+1", 9, {}},
+                  {"1 ", 9, {}}};
+  for (const auto& c : decimals) {
+    uint32_t value = 12345;
+    EXPECT_EQ(ParseDecimal(c.Text, c.Limit, value), c.Value.has_value()) << c.Text;
+    EXPECT_EQ(value, c.Value.value_or(12345)) << c.Text;
+  }
+  const std::pair<const char*, Cells> cells[] = {
+      {"3,4", {{3, 4}}}, {"0,4294967295", {{0, UINT32_MAX}}},
+      {"1a,2", {}},      {"x,5", {}},
+      {"1,", {}},        {",1", {}},
+      {"1,2,3", {}},     {"1;2", {}}};
+  for (const auto& [text, cell] : cells) {
+    uint32_t row = 7, column = 7;
+    EXPECT_EQ(ParseCell(text, row, column), !cell.empty()) << text;
+    EXPECT_EQ((Cells{{row, column}}), (cell.empty() ? Cells{{7, 7}} : cell)) << text;
+  }
+}
+
 TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--verbose", "a.raw"}, "unknown option --verbose"},
@@ -146,7 +179,7 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
       {{"--png", "x.png", "--scale", "4294967296", "a.raw"},
        "--scale needs a whole number of 1 or more, not '4294967296'"},
       {{"--png", "x.png", "--scale", "2", "--scale", "3", "a.raw"}, "--scale is given twice"},
-      {{"--scale", "2", "a.raw"}, "--scale applies to the picture: give --png too"},
+      {{"--scale", "2", "a.raw"}, "--scale needs --png OUT.png"},
       {{"--png", "x.png"}, "no map file given"},
       {{"--png", "x.png", "a.raw", "b.raw"},
        "--png draws one map, but 2 are given (--overlay draws three)"},
@@ -154,17 +187,18 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
        "--overlay needs three map files (infantry, tank, car), not 2"},
       {{"--overlay", "a.raw", "b.raw", "c.raw"}, "--overlay needs --png OUT.png"},
       {{"--diff", "a.raw", "b.raw", "c.raw"}, "--diff needs two map files, not 3"},
-      {{"--diff", "--overlay", "a.raw", "b.raw"},
-       "give --overlay or --diff once, not both or twice"},
+      {{"--diff", "--overlay", "a.raw", "b.raw"}, "--diff goes without --overlay"},
       {{"--view", "v.html", "a.raw", "b.raw"},
        "--view needs three map files (infantry, tank, car), or --diff and two, not 2"},
       {{"--view", "v.html", "--overlay", "a", "b", "c", "--png", "x.png"},
-       "--view draws the three maps itself: leave out --overlay"},
+       "--view goes without --overlay"},
       {{"--view", "v.html", "a", "b", "c", "--objects", "o.con"},
-       "--objects and --meshes go together"},
-      {{"--view", "v.html", "a", "b", "c", "--size", "64"}, "--size and --json go with --why"},
+       "--objects needs --meshes MESHDIR"},
+      {{"--view", "v.html", "a", "b", "c", "--size", "64"}, "--size does not go with --view"},
       {{"--view", "v.html", "--diff", "a", "b", "--objects", "o", "--meshes", "m"},
-       "--view with --diff takes no --objects, --meshes, --size or --json"},
+       "--objects does not go with --diff"},
+      {{"--json", "a.raw"}, "--json goes with --why"},
+      {{"--why", "1,2", "--objects", "o", "--meshes", "m"}, "--why needs --size WORLDSIZE"},
       {{"--view", "v.html", "--why", "1,2"}, "--view goes without --why"}};
   for (const auto& [args, message] : cases) {
     const InspectRun run = Inspect(args);
@@ -175,6 +209,10 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   }
   EXPECT_EQ(Inspect({}).Err, InspectUsage(true));
   EXPECT_EQ(Inspect({"--help"}).Out, InspectUsage(true));
+  EXPECT_EQ(Inspect({"--version", "--verbose"}).Out, "quarnel-inspect " QUARNEL_VERSION "\n");
+  for (const char* line : {"\n  quarnel-inspect --version\n", "\n  --png OUT.png  write a picture",
+                           "\n  --view OUT.html\n                 write a page"})
+    EXPECT_NE(InspectUsage(true).find(line), std::string::npos) << line;
   EXPECT_EQ(Inspect({"--png", "x.png", "a.raw"}, false).Err,
             "quarnel-inspect: this build has no PNG support: --png is not available\n");
   EXPECT_NE(InspectUsage(false).find("This build has no PNG support"), std::string::npos);

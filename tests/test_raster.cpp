@@ -8,7 +8,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 #include <set>
+#include <tuple>
 
 using namespace quarnel;
 using namespace testutil;
@@ -104,10 +106,51 @@ TStaticObjectMeshNode Node(std::vector<TVector4> vertices, std::vector<TFace> fa
                            TVector3 scale = {1, 1, 1}) {
   TStaticObjectMeshNode node;
   node.Position = position, node.Rotation = rotation, node.Scale = scale;
-  node.Mesh =
-      std::make_shared<TCollisionMesh>(TCollisionMesh{std::move(vertices), std::move(faces)});
+  node.Mesh = MakeCollisionMesh(std::move(vertices), std::move(faces));
   node.HasMesh = true;
   return node;
+}
+
+// The placed x and z of a point, as the steps of the placement: scale, turn by the third angle
+// about Z, by the second about X, by the first about Y, then move.
+std::pair<double, double> PlacedByTurns(TVector4 p, const TVector3& position,
+                                        const TVector3& rotation, const TVector3& scale) {
+  const double a = rotation.X * kDegToRad, b = rotation.Y * kDegToRad, c = rotation.Z * kDegToRad;
+  double x = p.x * scale.X, y = p.y * scale.Y, z = p.z * scale.Z;
+  std::tie(x, y) = std::pair(x * std::cos(c) - y * std::sin(c), x * std::sin(c) + y * std::cos(c));
+  std::tie(y, z) = std::pair(y * std::cos(b) - z * std::sin(b), y * std::sin(b) + z * std::cos(b));
+  std::tie(x, z) = std::pair(x * std::cos(a) + z * std::sin(a), -x * std::sin(a) + z * std::cos(a));
+  return {x + position.X, z + position.Z};
+}
+
+bool Collect(int64_t x, int64_t y, void* cells) {
+  if (x >= 0 && y >= 0 && x < 64 && y < 64)
+    static_cast<CellSet*>(cells)->insert({y, x});
+  return true;
+}
+
+TEST(Outline, AMeshWithHeightTurnedByThreeAnglesBlocksTheEdgesOfItsPlacedCorners) {
+  std::mt19937_64 rng(25);
+  std::uniform_real_distribution<double> at(-9, 9), angle(5, 175);
+  for (int round = 0; round < 40; ++round) {
+    std::vector<TVector4> vertices(4);
+    for (TVector4& v : vertices)
+      v = {at(rng), at(rng), at(rng), 1}; // every vertex has height
+    const TVector3 position{32 + at(rng), at(rng), 32 + at(rng)};
+    const TVector3 rotation{angle(rng), -angle(rng), angle(rng)}, scale{1.5, 0.75, 1.25};
+    const std::vector<TFace> faces = {{0, 1, 2}, {3, 2, 1}};
+    TPathmap map = Sized(64);
+    PathMeshOutline(map, Node(vertices, faces, position, rotation, scale), BrushInfantry);
+    CellSet expected;
+    for (const TFace& f : faces)
+      for (auto [from, to] : {std::pair{f.A, f.B}, {f.B, f.C}, {f.C, f.A}}) {
+        const auto p = PlacedByTurns(vertices[size_t(from)], position, rotation, scale);
+        const auto q = PlacedByTurns(vertices[size_t(to)], position, rotation, scale);
+        WalkLine(int64_t(std::floor(p.first)), int64_t(std::floor(p.second)),
+                 int64_t(std::floor(q.first)), int64_t(std::floor(q.second)), Collect, &expected);
+      }
+    EXPECT_EQ(Blocked(map), expected) << "round " << round;
+  }
 }
 
 TEST(Outline, ATriangleWithHalfCellCornersBlocksItsEighteenEdgeCellsAndNotItsInside) {

@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-
 #ifndef _WIN32
 #include <sys/stat.h>
 
@@ -157,6 +156,31 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
     EXPECT_EQ(result.Status, c.Status) << c.LastLine;
     EXPECT_EQ(LastLine(result.Output), c.LastLine);
     EXPECT_EQ(w.Outputs(), c.Outputs) << c.LastLine;
+  }
+}
+
+// A stray vertex (NaN, infinite, or placed beyond what a cell holds) between used ones.
+TEST(Run, AVertexThatNoFaceUsesChangesNoOutputAndFailsNothing) {
+  const std::string objects =
+      "object.create m\nobject.absoluteposition 20.5/0/30.5\nobject.rotation 30/0/0\n";
+  World plain(objects, MeshOf({{0, 0, 0}, {10, 0, 3}, {2, 0, 9}}, {{0, 1, 2}, {2, 1, 1}}));
+  const RunResult expected = plain.Run();
+  ASSERT_EQ(expected.Status, 0);
+  const std::vector<std::string> why = {"--why",       "30,20",    "--objects",
+                                        "objects.con", "--meshes", "meshes",
+                                        "--size",      "64",       "Infantry1Level0Map.raw"};
+  std::string answer; // --why where the stray vertex holds (0, 0, 0)
+  for (const float stray : {0.0f, NAN, INFINITY, 1e30f}) {
+    World w(objects,
+            MeshOf({{0, 0, 0}, {stray, 0, 0}, {10, 0, 3}, {stray, stray, stray}, {2, 0, 9}},
+                   {{0, 2, 4}, {4, 2, 2}}));
+    EXPECT_EQ(w.Run().Output, expected.Output) << stray;
+    for (const char* file : kOutputs)
+      EXPECT_TRUE(w.File(file) == plain.File(file)) << file << " with " << stray;
+    const RunResult told = RunProgram(QUARNEL_INSPECT_EXE, why, w.Dir.Path);
+    EXPECT_EQ(told.Status, 0) << told.Error;
+    EXPECT_NE(told.Output.find("Infantry (Infantry1Level0Map.raw): blocked"), std::string::npos);
+    EXPECT_EQ(told.Output, answer.empty() ? answer = told.Output : answer) << stray;
   }
 }
 

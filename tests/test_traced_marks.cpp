@@ -41,7 +41,7 @@ TStaticObjectMeshNode RandomNode(std::mt19937_64& rng, uint32_t size, double spr
   node.Position = {-spread + unit(rng) * (size + 2 * spread), 0, -20 + unit(rng) * (size + 40)};
   node.Rotation = {unit(rng) * 360, 0, unit(rng) < 0.2 ? unit(rng) * 40 : 0};
   node.Scale = {0.5 + unit(rng), 1, 0.5 + unit(rng)};
-  node.Mesh = std::make_shared<TCollisionMesh>(TCollisionMesh{vertices, faces});
+  node.Mesh = MakeCollisionMesh(vertices, faces);
   node.HasMesh = true;
   return node;
 }

@@ -12,6 +12,8 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <nlohmann/json.hpp>
+#include <tuple>
 
 #ifndef _WIN32 // runs the built programs
 
@@ -161,12 +163,45 @@ TEST_F(WhyWorld, ACellWhoseNeighboursAreBlockedOrOutsideTheGridIsBlockedByHoleFi
                 post + "\nCar (Car4Level0Map.raw): blocked\n  " + post);
 }
 
+// The document read back: the checked files of each class, a cell outside the grid, and a mesh
+// folder whose name holds the byte 0xE9 (e in the Windows code page), written as UTF-8.
+TEST_F(WhyWorld, TheJsonAnswerListsEveryCheckedFileAndIsValidUtf8ForAnyPath) {
+  fs::create_directories(Dir / "old");
+  fs::copy_file(Dir / "Tank0Level0Map.raw", Dir / "old" / "Infantry1Level0Map.raw");
+  fs::copy(Dir / "m", Dir / "m\xE9");
+  const RunResult result =
+      Why({"--why", "18,13", "--meshes", "m\xE9", "--json", "Infantry1Level0Map.raw",
+           "Car4Level0Map.raw", "old/Infantry1Level0Map.raw"});
+  EXPECT_EQ(result.Status, 1) << "the old map disagrees";
+  const auto doc = nlohmann::json::parse(result.Output); // refuses anything but UTF-8
+  using Files = std::vector<std::tuple<std::string, bool, bool>>;
+  const Files expected[3] = {
+      {{"Infantry1Level0Map.raw", false, true}, {"old/Infantry1Level0Map.raw", true, false}},
+      {},
+      {{"Car4Level0Map.raw", true, true}}};
+  for (size_t k = 0; k < 3; ++k) {
+    Files files;
+    for (const auto& file : doc["classes"][k]["files"])
+      files.emplace_back(file["file"], file["blocked"], file["agrees"]);
+    EXPECT_EQ(files, expected[k]) << k;
+  }
+  EXPECT_EQ(doc["classes"][1]["causes"][0]["object"]["mesh"], "m\xC3\xA9/Wall_m1.sm");
+  for (const std::string cell : {"64,3", "3,64", "4294967295,0"}) {
+    const auto outside = nlohmann::json::parse(Why({"--why", cell, "--json"}).Output);
+    EXPECT_FALSE(outside["inside"]) << cell;
+    for (const auto& answered : outside["classes"])
+      EXPECT_TRUE(answered["blocked"] == true && answered["causes"].empty()) << cell;
+  }
+}
+
 TEST_F(WhyWorld, MistakesAndFailuresGiveTheToolsMessagesAndStatusTwo) {
   meshfile::File bad;
   bad.HeaderType = 7;
   meshfile::WriteTo(Dir / "m" / "Wall_m1.sm", bad);
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--why", "3;4"}, "--why needs a cell as ROW,COL, not '3;4'"},
+      {{"--why", "1a,2"}, "--why needs a cell as ROW,COL, not '1a,2'"},
+      {{"--why", "x,5"}, "--why needs a cell as ROW,COL, not 'x,5'"},
       {{}, "Unsupported header type"},
       {{"Infantry.raw"},
        "--why recognises a map by its file name, Infantry1Level0Map.raw, "

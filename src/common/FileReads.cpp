@@ -14,11 +14,6 @@ TFile OpenForReading(const std::string& fileName) {
   return file;
 }
 
-void ReadExact(TFile& file, void* buffer, size_t count) {
-  if (file.Read(buffer, count) != static_cast<int64_t>(count))
-    throw Exception("Error reading file");
-}
-
 bool ReadToEnd(TFile& file, std::vector<uint8_t>& bytes) {
   bytes.clear();
   // The first read asks for the file's real length, never for a number read from it.

@@ -13,9 +13,6 @@ namespace quarnel {
 // Opens an existing file for reading only; raises "Error opening file: " + fileName.
 TFile OpenForReading(const std::string& fileName);
 
-// Reads exactly count bytes into buffer; raises "Error reading file" when fewer arrive.
-void ReadExact(TFile& file, void* buffer, size_t count);
-
 // Replaces bytes with the rest of the file, from where it stands to its end; a pipe will do.
 // bytes keeps its storage from one file to the next. False when a read fails.
 bool ReadToEnd(TFile& file, std::vector<uint8_t>& bytes);

@@ -1,122 +1,161 @@
-// quarnel-inspect's command line: options, the modes and their console output.
+// quarnel-inspect's command line: the arguments read against the tables of OptionTable.h, the
+// usage text written from them, and the chosen mode run.
 #include "inspect/CommandLine.h"
 
-#include "common/UTypes.h"
-#include "inspect/MapStats.h"
-#include "inspect/WhyReport.h"
-#include "segutils/MapFileReader.h"
-#include "segutils/MapFormat.h"
+#include "inspect/OptionTable.h"
 
-#include <map>
-#include <memory>
+#include <algorithm>
+#include <cassert>
 #include <new>
+#include <span>
 
 namespace quarnel {
 
-using mapfile::SideText;
+namespace {
 
-std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
-  std::string text =
-      "Usage:\n"
-      "  quarnel-inspect [--png OUT.png [--scale N]] MAP.raw...\n"
-      "  quarnel-inspect --overlay INFANTRY.raw TANK.raw CAR.raw --png OUT.png [--scale N]\n"
-      "  quarnel-inspect --diff A.raw B.raw [--png OUT.png [--scale N]] [--view OUT.html]\n"
-      "  quarnel-inspect --view OUT.html INFANTRY.raw TANK.raw CAR.raw\n"
-      "                  [--objects OBJECTFILE --meshes MESHDIR]\n"
-      "  quarnel-inspect --why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
-      "                  --size WORLDSIZE [--json] [MAP.raw...]\n"
-      "  quarnel-inspect --help\n"
-      "\n"
-      "Reads map files written by quarnel and checks that each is sound; a defect is\n"
-      "reported with the file name and its byte offset.\n"
-      "\n"
-      "  MAP.raw...     print each map's size, segments, level count, blocked cells and\n"
-      "                 their share, and its uniform free, uniform blocked and mixed\n"
-      "                 segments.\n"
-      "  --overlay      draw three maps of one size in one picture, in the order\n"
-      "                 infantry, tank, car: a cell blocked for infantry is dark red,\n"
-      "                 else one blocked for tanks orange, else one blocked for cars\n"
-      "                 sand; free cells are white.\n"
-      "  --diff         compare two maps of one size cell by cell: count the differing\n"
-      "                 cells and list the first 10 as (row, column); with --png, draw\n"
-      "                 them over a grey picture of A: red where only A is blocked, blue\n"
-      "                 where only B is blocked, purple where one pixel holds both.\n"
-      "  --why          tell for infantry, tanks and cars whether the cell at row ROW\n"
-      "                 (world Z) and column COL (world X) is blocked in the maps that\n"
-      "                 quarnel writes for OBJECTFILE, MESHDIR and WORLDSIZE, and why:\n"
-      "                 each object whose tree footprint or outline covers it (number,\n"
-      "                 name, line, placement, mesh file, face and edge), or hole\n"
-      "                 filling; for a free cell, the objects that block a cell within\n"
-      "                 two cells. The maps named (by their file names) are checked at\n"
-      "                 the cell; --json prints the answer as one JSON document.\n"
-      "\n"
-      "Options:\n"
-      "  --png OUT.png  write a picture, one pixel per cell, row 0 (world Z = 0) at the\n"
-      "                 bottom and column 0 (world X = 0) at the left; a single map is\n"
-      "                 black where blocked and white where free.\n"
-      "  --scale N      shrink the picture N times (N >= 1): a pixel stands for N by N\n"
-      "                 cells and is drawn blocked when any of them is blocked.\n"
-      "  --view OUT.html\n"
-      "                 write a page that shows the maps in a browser, offline: the\n"
-      "                 three classes in the colours of --overlay, or with --diff the\n"
-      "                 differences; zoom, pan and read the state of any cell.\n"
-      "  --objects OBJECTFILE, --meshes MESHDIR\n"
-      "                 the object file and mesh folder the maps were built from;\n"
-      "                 with --view the page then shows the objects near a cell and,\n"
-      "                 on a click, what blocks it, as --why tells.\n"
-      "  --help         print this text.\n";
-  if (!pngAvailable)
-    text += "\nThis build has no PNG support: --png is not available.\n";
-  if (!viewAvailable)
-    text += "\nThis build has no zlib: --view is not available.\n";
-  text += "\n"
-          "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
-          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
+// A help's text starts in this column, after "  ", its label and at least two spaces.
+constexpr size_t kHelpColumn = 17;
+
+// The lines of text (split at '\n'), the first after first, the others after rest.
+void AppendLines(std::string& text, const std::string& first, const std::string& rest,
+                 std::string_view lines) {
+  std::string_view prefix = first;
+  for (size_t start = 0; start <= lines.size();) {
+    const size_t end = std::min(lines.find('\n', start), lines.size());
+    text.append(prefix).append(lines.substr(start, end - start)) += '\n';
+    prefix = rest;
+    start = end + 1;
+  }
+}
+
+// "  LABEL   help...", or the label on a line of its own when it is too long.
+void AppendHelp(std::string& text, const std::string& label, const char* help) {
+  const std::string indent(kHelpColumn, ' ');
+  std::string first = "  " + label;
+  if (2 + label.size() + 2 <= kHelpColumn)
+    first.resize(kHelpColumn, ' ');
+  else
+    first += "\n" + indent;
+  AppendLines(text, first, indent, help);
+}
+
+// "--png OUT.png", "--json".
+std::string Synopsis(const TOptionSpec& option) {
+  return option.Arity == 0 ? option.Name : std::string(option.Name) + " " + option.Values;
+}
+
+std::string LabelOf(const TOptionSpec& option) {
+  return option.Label != nullptr ? option.Label : Synopsis(option);
+}
+
+const TOptionSpec* FindOption(std::string_view name) {
+  for (const TOptionSpec& option : InspectOptions())
+    if (name == option.Name || (option.Alias != nullptr && name == option.Alias))
+      return &option;
+  return nullptr;
+}
+
+const TOptionSpec& OptionNamed(std::string_view name) {
+  const TOptionSpec* option = FindOption(name);
+  assert(option != nullptr);
+  return *option;
+}
+
+const TModeSpec* ModeOf(const TOptionSpec& option) {
+  for (const TModeSpec& mode : InspectModes())
+    if (mode.Option != nullptr && mode.Option == std::string_view(option.Name))
+      return &mode;
+  return nullptr;
+}
+
+bool Takes(const TModeSpec& mode, std::string_view option) {
+  return (mode.Option != nullptr && option == mode.Option) ||
+         std::find(mode.Takes.begin(), mode.Takes.end(), option) != mode.Takes.end();
+}
+
+// "a", "a or b", "a, b or c" with the last word "or" or "and".
+std::string Enumeration(const std::vector<std::string>& items, const char* last) {
+  std::string text;
+  for (size_t k = 0; k < items.size(); ++k) {
+    if (k > 0)
+      text += k + 1 == items.size() ? std::string(" ") + last + " " : ", ";
+    text += items[k];
+  }
   return text;
 }
 
-namespace {
-
-enum class TMode { Stats, Overlay, Diff, View, Why };
-
-struct TInspectOptions {
-  bool Help = false;
-  TMode Mode = TMode::Stats;
-  std::vector<std::string> Maps;
-  std::string Png; // empty: no picture
-  uint32_t Scale = 1;
-  bool ScaleGiven = false;
-  std::string View; // empty: no page
-  bool WhyGiven = false;
-  TWhyRequest Why;
-  // --objects, --meshes, --size -> its value; with --view only --objects and --meshes.
-  std::map<std::string, std::string> WhyInputs;
-};
-
-// A mistake on the command line: reported with a pointer to the usage text.
-class TUsageError : public Exception {
-public:
-  using Exception::Exception;
-};
-
-uint32_t ParseScale(const std::string& text) {
-  uint64_t value = 0;
-  bool valid = !text.empty() && text.size() <= 10;
-  for (char ch : text) {
-    if (ch < '0' || ch > '9')
-      valid = false;
-    else
-      value = value * 10 + static_cast<uint64_t>(ch - '0');
-  }
-  if (!valid || value == 0 || value > UINT32_MAX)
-    throw TUsageError("--scale needs a whole number of 1 or more, not '" + text + "'");
-  return static_cast<uint32_t>(value);
+const TModeSpec& DefaultMode() {
+  const auto& modes = InspectModes();
+  const auto mode = std::find_if(modes.begin(), modes.end(),
+                                 [](const TModeSpec& m) { return m.Option == nullptr; });
+  assert(mode != modes.end());
+  return *mode;
 }
 
-TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAvailable,
-                               bool viewAvailable) {
+// The mode whose option is given and which takes the other modes' options given.
+const TModeSpec& ChooseMode(const TInspectOptions& options) {
+  std::vector<const TModeSpec*> chosen;
+  for (const TOptionSpec* option : options.Given)
+    if (const TModeSpec* mode = ModeOf(*option))
+      chosen.push_back(mode);
+  if (chosen.empty())
+    return DefaultMode();
+  for (const TModeSpec* mode : chosen)
+    if (std::all_of(chosen.begin(), chosen.end(),
+                    [&](const TModeSpec* other) { return Takes(*mode, other->Option); }))
+      return *mode;
+  // Name the first two that neither takes, else one that the first does not take.
+  const auto refuse = [](const TModeSpec* a, const TModeSpec* b) {
+    return TUsageError(std::string(a->Option) + " goes without " + b->Option);
+  };
+  for (size_t i = 0; i < chosen.size(); ++i)
+    for (size_t j = i + 1; j < chosen.size(); ++j)
+      if (!Takes(*chosen[i], chosen[j]->Option) && !Takes(*chosen[j], chosen[i]->Option))
+        throw refuse(chosen[i], chosen[j]);
+  for (const TModeSpec* other : chosen)
+    if (!Takes(*chosen[0], other->Option))
+      throw refuse(chosen[0], other);
+  assert(false && "the first mode takes all others, so it was chosen");
+  return *chosen[0];
+}
+
+void CheckOptionsOfMode(const TInspectOptions& options, const TModeSpec& mode) {
+  for (const TOptionSpec* option : options.Given) {
+    if (Takes(mode, option->Name))
+      continue;
+    if (mode.Option != nullptr)
+      throw TUsageError(std::string(option->Name) + " does not go with " + mode.Option);
+    std::vector<std::string> modes;
+    for (const TModeSpec& other : InspectModes())
+      if (Takes(other, option->Name) && other.Option != nullptr)
+        modes.push_back(other.Option);
+    assert(!modes.empty() && "every option belongs to a mode");
+    throw TUsageError(std::string(option->Name) + " goes with " + Enumeration(modes, "or"));
+  }
+  std::vector<std::string> missing;
+  for (const std::string_view needed : mode.Needs)
+    if (!options.Has(needed))
+      missing.push_back(Synopsis(OptionNamed(needed)));
+  if (!missing.empty())
+    throw TUsageError(std::string(mode.Option) + " needs " + Enumeration(missing, "and"));
+  for (const TOptionSpec* option : options.Given)
+    if (option->Needs != nullptr && !options.Has(option->Needs))
+      throw TUsageError(std::string(option->Name) + " needs " +
+                        Synopsis(OptionNamed(option->Needs)));
+}
+
+void CheckMapCount(const TInspectOptions& options, const TModeSpec& mode) {
+  const size_t count = options.Maps.size();
+  if (count >= mode.MinMaps && count <= mode.MaxMaps)
+    return;
+  if (mode.Option == nullptr)
+    throw TUsageError("no map file given");
+  throw TUsageError(std::string(mode.Option) + " needs " + mode.MapsText + ", not " +
+                    std::to_string(count));
+}
+
+TInspectOptions ParseArguments(const std::vector<std::string>& args, const TBuild& build) {
   TInspectOptions options;
-  bool modeGiven = false;
   bool optionsEnded = false;
   for (size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
@@ -124,257 +163,80 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, bool pngAva
       options.Maps.push_back(arg);
       continue;
     }
-    auto value = [&]() -> const std::string& {
-      if (k + 1 == args.size())
-        throw TUsageError(arg + " needs a value");
-      return args[++k];
-    };
-    if (arg == "--help" || arg == "-h") {
-      options.Help = true;
-      return options;
-    } else if (arg == "--") {
+    if (arg == "--") {
       optionsEnded = true;
-    } else if (arg == "--overlay" || arg == "--diff") {
-      if (modeGiven)
-        throw TUsageError("give --overlay or --diff once, not both or twice");
-      modeGiven = true;
-      options.Mode = arg == "--overlay" ? TMode::Overlay : TMode::Diff;
-    } else if (arg == "--why") {
-      if (options.WhyGiven)
-        throw TUsageError("--why is given twice");
-      options.WhyGiven = true;
-      const std::string& cell = value();
-      if (!ParseWhyCell(cell, options.Why.Row, options.Why.Column))
-        throw TUsageError("--why needs a cell as ROW,COL, not '" + cell + "'");
-    } else if (arg == "--objects" || arg == "--meshes" || arg == "--size") {
-      if (!options.WhyInputs.emplace(arg, value()).second)
-        throw TUsageError(arg + " is given twice");
-    } else if (arg == "--json") {
-      options.Why.Json = true;
-    } else if (arg == "--png") {
-      if (!options.Png.empty())
-        throw TUsageError("--png is given twice");
-      options.Png = value();
-      if (options.Png.empty())
-        throw TUsageError("--png needs a file name");
-    } else if (arg == "--scale") {
-      if (options.ScaleGiven)
-        throw TUsageError("--scale is given twice");
-      options.Scale = ParseScale(value());
-      options.ScaleGiven = true;
-    } else if (arg == "--view") {
-      if (!options.View.empty())
-        throw TUsageError("--view is given twice");
-      options.View = value();
-      if (options.View.empty())
-        throw TUsageError("--view needs a file name");
-    } else {
+      continue;
+    }
+    const TOptionSpec* option = FindOption(arg);
+    if (option == nullptr)
       throw TUsageError("unknown option " + arg);
+    if (option->Immediate) {
+      options.Mode = ModeOf(*option);
+      return options;
     }
+    if (options.Has(option->Name))
+      throw TUsageError(std::string(option->Name) + " is given twice");
+    if (args.size() - 1 - k < option->Arity)
+      throw TUsageError(arg + (option->Arity == 1
+                                   ? " needs a value"
+                                   : " needs " + std::to_string(option->Arity) + " values"));
+    options.Given.push_back(option);
+    if (option->Store != nullptr)
+      option->Store(options, std::span(args).subspan(k + 1, option->Arity));
+    k += option->Arity;
   }
-  if (!options.View.empty()) {
-    if (options.WhyGiven)
-      throw TUsageError("--view goes without --why");
-    if (options.Mode == TMode::Overlay)
-      throw TUsageError("--view draws the three maps itself: leave out --overlay");
-    if (options.Mode == TMode::Stats)
-      options.Mode = TMode::View;
-    else if (!options.WhyInputs.empty() || options.Why.Json)
-      throw TUsageError("--view with --diff takes no --objects, --meshes, --size or --json");
-  }
-  if ((!options.WhyInputs.empty() || options.Why.Json) && !options.WhyGiven &&
-      options.Mode != TMode::View)
-    throw TUsageError("--objects, --meshes, --size and --json go with --why");
-  if (options.WhyGiven) {
-    if (modeGiven)
-      throw TUsageError("--why goes without --overlay and --diff");
-    options.Mode = TMode::Why;
-  }
-  const size_t count = options.Maps.size();
-  switch (options.Mode) {
-  case TMode::Stats:
-    if (count == 0)
-      throw TUsageError("no map file given");
-    if (count > 1 && !options.Png.empty())
-      throw TUsageError("--png draws one map, but " + std::to_string(count) +
-                        " are given (--overlay draws three)");
-    break;
-  case TMode::Overlay:
-    if (count != 3)
-      throw TUsageError("--overlay needs three map files (infantry, tank, car), not " +
-                        std::to_string(count));
-    if (options.Png.empty())
-      throw TUsageError("--overlay needs --png OUT.png");
-    break;
-  case TMode::Diff:
-    if (count != 2)
-      throw TUsageError("--diff needs two map files, not " + std::to_string(count));
-    break;
-  case TMode::View:
-    if (count != 3)
-      throw TUsageError("--view needs three map files (infantry, tank, car), or --diff and "
-                        "two, not " +
-                        std::to_string(count));
-    if (!options.Png.empty())
-      throw TUsageError("--view writes a page, not a picture: use --overlay for --png");
-    if (options.WhyInputs.count("--size") != 0 || options.Why.Json)
-      throw TUsageError("--size and --json go with --why");
-    if (options.WhyInputs.size() == 1)
-      throw TUsageError("--objects and --meshes go together");
-    break;
-  case TMode::Why: {
-    if (options.WhyInputs.size() != 3)
-      throw TUsageError("--why needs --objects, --meshes and --size");
-    options.Why.ObjectFile = options.WhyInputs["--objects"];
-    options.Why.MeshDir = options.WhyInputs["--meshes"];
-    const std::string& size = options.WhyInputs["--size"];
-    if (!ParseWhySize(size, options.Why.WorldSize))
-      throw TUsageError("--size needs a decimal world size, not '" + size + "'");
-    if (!options.Png.empty())
-      throw TUsageError("--why draws no picture: --png does not go with it");
-    for (const std::string& map : options.Maps) {
-      MapClass mapClass;
-      if (!MapClassOfFile(map, mapClass))
-        throw TUsageError("--why recognises a map by its file name, " +
-                          std::string(MapFileNameOf(MapClass::Infantry)) + ", " +
-                          MapFileNameOf(MapClass::Tank) + " or " + MapFileNameOf(MapClass::Car) +
-                          ", not '" + map + "'");
-    }
-    options.Why.Maps = options.Maps;
-    break;
-  }
-  }
-  if (options.ScaleGiven && options.Png.empty())
-    throw TUsageError("--scale applies to the picture: give --png too");
-  if (!options.Png.empty() && !pngAvailable)
-    throw Exception("this build has no PNG support: --png is not available");
-  if (!options.View.empty() && !viewAvailable)
-    throw Exception("this build has no zlib: --view is not available");
+  const TModeSpec& mode = ChooseMode(options);
+  CheckOptionsOfMode(options, mode);
+  CheckMapCount(options, mode);
+  if (mode.Check != nullptr)
+    mode.Check(options);
+  for (const TOptionSpec* option : options.Given)
+    if (!build.Has(option->Feature))
+      throw Exception(std::string("this build has no ") + FeatureName(option->Feature) + ": " +
+                      option->Name + " is not available");
+  options.Mode = &mode;
   return options;
-}
-
-std::unique_ptr<TPathmap> Load(const std::string& fileName) {
-  auto map = std::make_unique<TPathmap>();
-  LoadMapFile(fileName, *map);
-  return map;
-}
-
-void WritePicture(const TImage& image, const TInspectOptions& options, std::ostream& out,
-                  const TImageWriter& writePng) {
-  writePng(image, options.Png);
-  out << "Picture: " << options.Png << " (" << image.Width << " by " << image.Height << " pixels";
-  if (options.Scale > 1)
-    out << ", one per " << options.Scale << " by " << options.Scale << " cells";
-  out << ")\n";
-}
-
-int RunStats(const TInspectOptions& options, std::ostream& out, std::ostream& err,
-             const TImageWriter& writePng) {
-  int status = kInspectOk;
-  bool first = true;
-  for (const std::string& name : options.Maps) {
-    try {
-      const auto map = Load(name);
-      if (!first)
-        out << "\n";
-      first = false;
-      PrintStats(out, name, ComputeStats(*map));
-      if (!options.Png.empty())
-        WritePicture(RenderMap(*map, options.Scale), options, out, writePng);
-    } catch (const Exception& e) {
-      // The other maps are still checked.
-      err << "quarnel-inspect: " << e.what() << "\n";
-      status = kInspectError;
-    }
-  }
-  return status;
-}
-
-int RunOverlay(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng) {
-  const auto infantry = Load(options.Maps[0]);
-  const auto tank = Load(options.Maps[1]);
-  const auto car = Load(options.Maps[2]);
-  CheckOneSize({infantry.get(), tank.get(), car.get()});
-  WritePicture(RenderOverlay(*infantry, *tank, *car, options.Scale), options, out, writePng);
-  return kInspectOk;
-}
-
-void WriteView(const TInspectOptions& options, std::ostream& out, const TViewWriter& writeView) {
-  const auto input = [&](const std::string& option) {
-    const auto given = options.WhyInputs.find(option);
-    return given == options.WhyInputs.end() ? std::string() : given->second;
-  };
-  writeView({options.View, options.Mode == TMode::Diff, options.Maps, input("--objects"),
-             input("--meshes")});
-  out << "View: " << options.View << "\n";
-}
-
-int RunDiff(const TInspectOptions& options, std::ostream& out, const TImageWriter& writePng,
-            const TViewWriter& writeView) {
-  const std::string& nameA = options.Maps[0];
-  const std::string& nameB = options.Maps[1];
-  const auto a = Load(nameA);
-  const auto b = Load(nameB);
-  out << "A: " << nameA << "\n"
-      << "B: " << nameB << "\n";
-  if (a->Size() != b->Size()) {
-    out << "Sizes differ: A is " << SideText(a->Size()) << " cells, B is " << SideText(b->Size())
-        << " cells\n";
-    if (!options.Png.empty())
-      out << "No picture: maps of different sizes are not compared cell by cell\n";
-    if (!options.View.empty())
-      out << "No view: maps of different sizes are not compared cell by cell\n";
-    return kInspectMapsDiffer;
-  }
-  const TMapDiff diff = DiffMaps(*a, *b, kListedDifferences);
-  out << "Size: " << SideText(a->Size()) << " cells\n"
-      << "Differing cells: " << diff.Count() << " (" << diff.OnlyInA << " blocked only in A, "
-      << diff.OnlyInB << " blocked only in B)\n";
-  if (!diff.First.empty()) {
-    out << (diff.Count() > diff.First.size()
-                ? "First " + std::to_string(diff.First.size()) + " differing cells"
-                : std::string("Differing cells"))
-        << " (row, column):\n";
-    for (const TCell& cell : diff.First)
-      out << "  (" << cell.Row << ", " << cell.Column << ") blocked only in "
-          << (a->IsBlocked(cell.Row, cell.Column) ? "A" : "B") << "\n";
-  }
-  if (!options.Png.empty())
-    WritePicture(RenderDiff(*a, *b, options.Scale), options, out, writePng);
-  if (!options.View.empty())
-    WriteView(options, out, writeView);
-  return diff.Count() == 0 ? kInspectOk : kInspectMapsDiffer;
 }
 
 } // namespace
 
+std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
+  const TBuild build{pngAvailable, viewAvailable};
+  std::string text = "Usage:\n";
+  for (const TModeSpec& mode : InspectModes())
+    AppendLines(text, "  quarnel-inspect ", std::string(18, ' '), mode.Usage);
+  text += "\n"
+          "Reads map files written by quarnel and checks that each is sound; a defect is\n"
+          "reported with the file name and its byte offset.\n"
+          "\n";
+  for (const TModeSpec& mode : InspectModes())
+    if (*mode.Help != '\0')
+      AppendHelp(text, mode.Label != nullptr ? mode.Label : mode.Option, mode.Help);
+  text += "\nOptions:\n";
+  for (const TOptionSpec& option : InspectOptions())
+    if (*option.Help != '\0')
+      AppendHelp(text, LabelOf(option), option.Help);
+  for (const TOptionSpec& option : InspectOptions())
+    if (!build.Has(option.Feature))
+      text += std::string("\nThis build has no ") + FeatureName(option.Feature) + ": " +
+              option.Name + " is not available.\n";
+  text += "\n"
+          "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
+          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
+  return text;
+}
+
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const TImageWriter& writePng, const TViewWriter& writeView) {
-  const bool pngAvailable = static_cast<bool>(writePng);
-  const bool viewAvailable = static_cast<bool>(writeView);
+  const TInspectIo io{out, err, writePng, writeView};
+  const TBuild build{static_cast<bool>(writePng), static_cast<bool>(writeView)};
   if (args.empty()) {
-    err << InspectUsage(pngAvailable, viewAvailable);
+    err << InspectUsage(build.Png, build.View);
     return kInspectError;
   }
   try {
-    const TInspectOptions options = ParseArguments(args, pngAvailable, viewAvailable);
-    if (options.Help) {
-      out << InspectUsage(pngAvailable, viewAvailable);
-      return kInspectOk;
-    }
-    switch (options.Mode) {
-    case TMode::Stats:
-      return RunStats(options, out, err, writePng);
-    case TMode::Overlay:
-      return RunOverlay(options, out, writePng);
-    case TMode::Diff:
-      return RunDiff(options, out, writePng, writeView);
-    case TMode::View:
-      WriteView(options, out, writeView);
-      return kInspectOk;
-    case TMode::Why:
-      return RunWhy(options.Why, out) ? kInspectOk : kInspectMapsDiffer;
-    }
+    const TInspectOptions options = ParseArguments(args, build);
+    return options.Mode->Run(options, io);
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"
         << "Run quarnel-inspect --help for the usage.\n";

@@ -4,13 +4,17 @@
 
 #include "common/FileReads.h"
 #include "common/NumberText.h"
+#include "common/TextEncoding.h"
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
+#include "inspect/Pictures.h"
+#include "inspect/WhyCell.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
+#include "raster/Shapes.h"
 #include "raster/Transform.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
@@ -19,12 +23,16 @@
 #include <cstring>
 #include <map>
 #include <memory>
+#include <nlohmann/json.hpp>
 #include <string_view>
 #include <zlib.h>
 
 namespace quarnel {
 
 namespace {
+
+// Objects keep their keys in the order written.
+using TJson = nlohmann::ordered_json;
 
 template <class T> void Append(std::string& bytes, const T& value) {
   char raw[sizeof(T)];
@@ -56,30 +64,51 @@ std::string Packed(std::string_view bytes) {
   return text;
 }
 
-// A JSON string; '<', '>' and '&' are escaped so that the text never closes its script.
-std::string Quoted(const std::string& text) {
-  std::string out = "\"";
-  for (const char c : text) {
-    const auto u = static_cast<unsigned char>(c);
-    if (u < 0x20 || c == '"' || c == '\\' || c == '<' || c == '>' || c == '&') {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", u);
-      out += escape;
-    } else {
-      out += c;
-    }
-  }
-  return out + "\"";
-}
-
 // The map file itself, checked by LoadMapFile: its uniform segments are already short.
-std::string MapEntry(const std::string& name, const std::string& file) {
+TJson MapEntry(const std::string& name, const std::string& file) {
   TFile input = OpenForReading(file);
   std::vector<uint8_t> bytes;
   if (!ReadToEnd(input, bytes))
     throw Exception("Error reading file: " + file);
-  return "{\"name\":" + Quoted(name) + ",\"file\":" + Quoted(file) + ",\"bits\":\"" +
-         Packed({reinterpret_cast<const char*>(bytes.data()), bytes.size()}) + "\"}";
+  return {{"name", name},
+          {"file", Utf8FromSystemText(file)},
+          {"bits", Packed({reinterpret_cast<const char*>(bytes.data()), bytes.size()})}};
+}
+
+TJson Rgb(TRgb colour) {
+  return TJson::array({colour.R, colour.G, colour.B});
+}
+
+// What the page shares with the run and with --why: per class its name, map file, overlay
+// colour and shape (the tree rule of infantry too), the diff colours, and the reach of the
+// objects named near a free cell.
+TJson SharedRules() {
+  constexpr MapClass kClasses[3] = {MapClass::Infantry, MapClass::Tank, MapClass::Car};
+  constexpr TRgb kColours[3] = {colours::Infantry, colours::Tank, colours::Car};
+  static const char* const kClassNames[3] = {"infantry", "tank", "car"};
+  TJson classes = TJson::array();
+  for (size_t k = 0; k < 3; ++k) {
+    const TShape& shape = ShapeOf(kClasses[k]);
+    TJson widths = TJson::array();
+    for (int d = 0; d <= 2 * shape.Reach; ++d)
+      widths.push_back(shape.HalfWidth[d]);
+    classes.push_back({{"name", kClassNames[k]},
+                       {"map", MapFileNameOf(kClasses[k])},
+                       {"colour", Rgb(kColours[k])},
+                       {"shape", {{"reach", shape.Reach}, {"halfWidths", widths}}},
+                       {"treeFractions", kClasses[k] == MapClass::Infantry
+                                             ? TJson::array({kTreeLowFraction, kTreeHighFraction})
+                                             : TJson()}});
+  }
+  return {{"classes", classes},
+          {"colours",
+           {{"free", Rgb(colours::Free)},
+            {"onlyInA", Rgb(colours::OnlyInA)},
+            {"onlyInB", Rgb(colours::OnlyInB)},
+            {"bothWays", Rgb(colours::BothWays)},
+            {"dimBlocked", Rgb(colours::DimBlocked)},
+            {"dimFree", Rgb(colours::DimFree)}}},
+          {"nearReach", kNearReach}};
 }
 
 // The cells an object may block in any map, as rows r0..r1 by columns c0..c1: the car shape
@@ -95,11 +124,12 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
     box = {TruncCell(node.Position.Z), TruncCell(node.Position.X), TruncCell(node.Position.Z),
            TruncCell(node.Position.X)};
   } else if (node.FaceCount() > 0) {
+    // A vertex that no face uses is placed on a used one, so it does not widen the box.
     const std::vector<TCellPoint> points = PlaceMeshVertices(node);
     box = {INT64_MAX, INT64_MAX, INT64_MIN, INT64_MIN};
     for (const TCellPoint& p : points)
-      box = {std::min(box.R0, p.Y), std::min(box.C0, p.X), std::max(box.R1, p.Y),
-             std::max(box.C1, p.X)};
+      box = {std::min(box.R0, p.Row), std::min(box.C0, p.Column), std::max(box.R1, p.Row),
+             std::max(box.C1, p.Column)};
   } else {
     return box;
   }
@@ -115,13 +145,14 @@ TBox BoxOf(const TStaticObjectMeshNode& node, bool tree, uint32_t size) {
 // m[1][2], m[2][2] of its placement (zeros unless its outline is drawn). Meshes: per mesh
 // its first vertex and first face (then the totals), vertices as x y z floats, faces as
 // three vertex indices.
-std::string WorldEntry(const TViewRequest& request, uint32_t size) {
+TJson WorldEntry(const TViewRequest& request, uint32_t size) {
   const std::string meshDir = MeshDirectoryOf(request.MeshDir);
   TStaticObjectLL objects;
   std::vector<std::string> names; // as the object file writes them, before their aliases
   LoadWorldObjects(request.ObjectFile, meshDir, objects, &names);
   std::map<const TCollisionMesh*, int32_t> meshNumbers;
-  std::string table, matrices, parts, vertices, faces, paths;
+  std::string table, matrices, parts, vertices, faces;
+  TJson paths = TJson::array();
   auto name = names.begin();
   for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
     const TStaticObjectMeshNode& node = MeshNodeOf(n);
@@ -130,7 +161,7 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
       auto [at, added] = meshNumbers.emplace(node.Mesh.get(), meshNumbers.size());
       mesh = at->second;
       if (added) {
-        paths += (paths.empty() ? "" : ",") + Quoted(node.Mesh->FileName);
+        paths.push_back(Utf8FromSystemText(node.Mesh->FileName));
         Append(parts, static_cast<int32_t>(vertices.size() / 12));
         Append(parts, static_cast<int32_t>(faces.size() / 12));
         for (const TVector4& v : node.Vertices())
@@ -150,19 +181,23 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
     const auto triple = [](const TVector3& v) {
       return NumberText(v.X) + ' ' + NumberText(v.Y) + ' ' + NumberText(v.Z) + '\t';
     };
-    table += *name++ + '\t' + std::to_string(node.Line) + '\t' + triple(node.Position) +
-             triple(node.Rotation) + triple(node.Scale) + std::to_string(mesh) +
-             (tree ? "\t1\t" : "\t0\t");
+    table += Utf8FromSystemText(*name++) + '\t' + std::to_string(node.Line) + '\t' +
+             triple(node.Position) + triple(node.Rotation) + triple(node.Scale) +
+             std::to_string(mesh) + (tree ? "\t1\t" : "\t0\t");
     const TBox box = BoxOf(node, tree, size);
     table += std::to_string(box.R0) + ' ' + std::to_string(box.C0) + ' ' + std::to_string(box.R1) +
              ' ' + std::to_string(box.C1) + '\n';
   }
   Append(parts, static_cast<int32_t>(vertices.size() / 12));
   Append(parts, static_cast<int32_t>(faces.size() / 12));
-  return "{\"objectFile\":" + Quoted(request.ObjectFile) + ",\"meshDir\":" + Quoted(meshDir) +
-         ",\"meshes\":[" + paths + "],\"objects\":\"" + Packed(table) + "\",\"matrices\":\"" +
-         Packed(matrices) + "\",\"meshParts\":\"" + Packed(parts) + "\",\"vertices\":\"" +
-         Packed(vertices) + "\",\"faces\":\"" + Packed(faces) + "\"}";
+  return {{"objectFile", Utf8FromSystemText(request.ObjectFile)},
+          {"meshDir", Utf8FromSystemText(meshDir)},
+          {"meshes", paths},
+          {"objects", Packed(table)},
+          {"matrices", Packed(matrices)},
+          {"meshParts", Packed(parts)},
+          {"vertices", Packed(vertices)},
+          {"faces", Packed(faces)}};
 }
 
 } // namespace
@@ -170,18 +205,26 @@ std::string WorldEntry(const TViewRequest& request, uint32_t size) {
 std::string BuildViewData(const TViewRequest& request) {
   static const char* const kNames[2][3] = {{"infantry", "tank", "car"}, {"A", "B"}};
   std::vector<std::unique_ptr<TPathmap>> maps;
-  std::string entries;
+  TJson entries = TJson::array();
   for (size_t k = 0; k < request.Maps.size(); ++k) {
     maps.push_back(std::make_unique<TPathmap>());
     LoadMapFile(request.Maps[k], *maps.back());
-    entries += (k == 0 ? "" : ",") + MapEntry(kNames[request.Diff][k], request.Maps[k]);
+    entries.push_back(MapEntry(kNames[request.Diff][k], request.Maps[k]));
   }
   const uint32_t size = maps[0]->Size();
   if (!request.Diff) // two maps of different sizes are told apart before the page is asked for
     CheckOneSize({maps[0].get(), maps[1].get(), maps[2].get()});
-  return std::string("{\"mode\":") + (request.Diff ? "\"diff\"" : "\"classes\"") +
-         ",\"size\":" + std::to_string(size) + ",\"maps\":[" + entries +
-         "],\"world\":" + (request.ObjectFile.empty() ? "null" : WorldEntry(request, size)) + "}";
+  TJson data = {{"mode", request.Diff ? "diff" : "classes"}, {"size", size}};
+  data.update(SharedRules());
+  data["maps"] = std::move(entries);
+  data["world"] = request.ObjectFile.empty() ? TJson() : WorldEntry(request, size);
+  // '<' stands only inside strings, where \u003c means the same: no "</script>" can appear.
+  const std::string text = data.dump();
+  std::string safe;
+  safe.reserve(text.size());
+  for (const char c : text)
+    safe += c == '<' ? std::string_view("\\u003c") : std::string_view(&c, 1);
+  return safe;
 }
 
 } // namespace quarnel

@@ -10,6 +10,7 @@
 #include "raster/Shapes.h"
 
 #include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstdlib>
 #include <unordered_map>
@@ -99,12 +100,11 @@ void CoverByOutline(const TStaticObjectMeshNode& node, int64_t row, int64_t colu
     const int32_t v[3] = {faces[f].A, faces[f].B, faces[f].C};
     for (int e = 0; e < 3; ++e) {
       const int32_t from = v[e], to = v[(e + 1) % 3];
-      if (static_cast<uint32_t>(from) >= points.size() ||
-          static_cast<uint32_t>(to) >= points.size())
-        throw Exception(kRangeCheckError);
+      assert(static_cast<uint32_t>(from) < points.size() &&
+             static_cast<uint32_t>(to) < points.size()); // checked when the mesh was read
       const TCellPoint a = points[static_cast<size_t>(from)], b = points[static_cast<size_t>(to)];
       probe.Covered = {};
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, column - kWalkReach, row - kWalkReach,
+      WalkLineClipped(a.Column, a.Row, b.Column, b.Row, column - kWalkReach, row - kWalkReach,
                       column + kWalkReach, row + kWalkReach, ProbeVisitor, &probe);
       for (size_t k = 0; k < 3; ++k) {
         cover.Covered[k] |= probe.Covered[k];
@@ -121,10 +121,11 @@ void CoverByOutline(const TStaticObjectMeshNode& node, int64_t row, int64_t colu
   }
 }
 
-// The largest distance of a mesh vertex from the mesh's origin; NaN when a vertex is NaN.
+// The largest distance of a used mesh vertex from the mesh's origin; NaN when one is NaN.
 double MeshRadius(const TCollisionMesh& mesh) {
   double radius = 0;
-  for (const TVector4& v : mesh.Vertices) {
+  for (const int32_t i : mesh.UsedVertices) {
+    const TVector4& v = mesh.Vertices[static_cast<size_t>(i)];
     const double length = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
     if (std::isnan(length))
       return length;

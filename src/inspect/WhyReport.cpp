@@ -2,13 +2,14 @@
 #include "inspect/WhyReport.h"
 
 #include "common/NumberText.h"
+#include "common/TextEncoding.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
 
 #include <cmath>
-#include <cstdio>
+#include <nlohmann/json.hpp>
 
 namespace quarnel {
 
@@ -60,106 +61,56 @@ void PrintCauseText(std::ostream& out, const TWhyReport& report, const TWhyCause
       << (cause.CoveringEdges == 1 ? " face edge covers" : " face edges cover") << " it\n";
 }
 
-// Control characters, '"' and '\' escaped; every other byte as it is.
-std::string JsonString(const std::string& text) {
-  std::string quoted = "\"";
-  for (const char ch : text) {
-    if (ch == '"' || ch == '\\') {
-      quoted += '\\';
-      quoted += ch;
-    } else if (static_cast<unsigned char>(ch) < 0x20) {
-      char escape[8];
-      std::snprintf(escape, sizeof escape, "\\u%04x", static_cast<unsigned>(ch));
-      quoted += escape;
-    } else {
-      quoted += ch;
-    }
-  }
-  return quoted + "\"";
+using TJson = nlohmann::ordered_json;
+
+// Text in a JSON document is UTF-8: paths and names are the system's bytes.
+TJson JsonText(const std::string& text) {
+  return Utf8FromSystemText(text);
 }
 
 // JSON has no infinity or NaN: such a number is written as null.
-std::string JsonNumber(double value) {
-  return std::isfinite(value) ? NumberText(value) : "null";
+TJson JsonNumber(double value) {
+  return std::isfinite(value) ? TJson(value) : TJson(nullptr);
 }
 
-std::string JsonTriple(const TVector3& v) {
-  return "[" + JsonNumber(v.X) + "," + JsonNumber(v.Y) + "," + JsonNumber(v.Z) + "]";
+TJson JsonTriple(const TVector3& v) {
+  return TJson::array({JsonNumber(v.X), JsonNumber(v.Y), JsonNumber(v.Z)});
 }
 
-std::string JsonObject(const TWhyReport& report, const TWhyObject& object) {
+TJson JsonObject(const TWhyReport& report, const TWhyObject& object) {
   const TStaticObjectMeshNode& node = *object.Node;
   const std::string* mesh = MeshFileOf(object);
-  return "{\"number\":" + std::to_string(object.Number) +
-         ",\"name\":" + JsonString(NameOf(report, object)) +
-         ",\"line\":" + std::to_string(node.Line) + ",\"position\":" + JsonTriple(node.Position) +
-         ",\"rotation\":" + JsonTriple(node.Rotation) + ",\"scale\":" + JsonTriple(node.Scale) +
-         ",\"mesh\":" + (mesh ? JsonString(*mesh) : "null") + "}";
+  return {{"number", object.Number},
+          {"name", JsonText(NameOf(report, object))},
+          {"line", node.Line},
+          {"position", JsonTriple(node.Position)},
+          {"rotation", JsonTriple(node.Rotation)},
+          {"scale", JsonTriple(node.Scale)},
+          {"mesh", mesh ? JsonText(*mesh) : TJson(nullptr)}};
 }
 
-std::string JsonCause(const TWhyReport& report, const TWhyCause& cause) {
+TJson JsonCause(const TWhyReport& report, const TWhyCause& cause) {
   switch (cause.Kind) {
   case TWhyKind::Tree:
-    return "{\"kind\":\"tree\",\"object\":" + JsonObject(report, cause.Object) + "}";
+    return {{"kind", "tree"}, {"object", JsonObject(report, cause.Object)}};
   case TWhyKind::Outline:
-    return "{\"kind\":\"outline\",\"object\":" + JsonObject(report, cause.Object) +
-           ",\"face\":" + std::to_string(cause.Face) + ",\"vertices\":[" +
-           std::to_string(cause.Vertices.A) + "," + std::to_string(cause.Vertices.B) + "," +
-           std::to_string(cause.Vertices.C) + "],\"edge\":[" + std::to_string(cause.EdgeFrom) +
-           "," + std::to_string(cause.EdgeTo) +
-           "],\"coveringEdges\":" + std::to_string(cause.CoveringEdges) + "}";
+    return {{"kind", "outline"},
+            {"object", JsonObject(report, cause.Object)},
+            {"face", cause.Face},
+            {"vertices", {cause.Vertices.A, cause.Vertices.B, cause.Vertices.C}},
+            {"edge", {cause.EdgeFrom, cause.EdgeTo}},
+            {"coveringEdges", cause.CoveringEdges}};
   case TWhyKind::Hole:
     break;
   }
-  return "{\"kind\":\"hole\"}";
+  return {{"kind", "hole"}};
 }
 
 const char* BlockedText(bool blocked) {
   return blocked ? "blocked" : "free";
 }
 
-const char* JsonBool(bool value) {
-  return value ? "true" : "false";
-}
-
 } // namespace
-
-namespace {
-
-// A decimal number of at most limit, digits only.
-bool ParseDecimal(std::string_view text, uint64_t limit, uint64_t& value) {
-  value = 0;
-  if (text.empty() || text.size() > 10)
-    return false;
-  for (const char ch : text) {
-    if (ch < '0' || ch > '9')
-      return false;
-    value = value * 10 + static_cast<uint64_t>(ch - '0');
-  }
-  return value <= limit;
-}
-
-} // namespace
-
-bool ParseWhyCell(const std::string& text, uint32_t& row, uint32_t& column) {
-  const size_t comma = text.find(',');
-  uint64_t r = 0, c = 0;
-  if (comma == std::string::npos ||
-      !ParseDecimal(std::string_view(text).substr(0, comma), UINT32_MAX, r) ||
-      !ParseDecimal(std::string_view(text).substr(comma + 1), UINT32_MAX, c))
-    return false;
-  row = static_cast<uint32_t>(r);
-  column = static_cast<uint32_t>(c);
-  return true;
-}
-
-bool ParseWhySize(const std::string& text, uint32_t& worldSize) {
-  uint64_t value = 0;
-  if (!ParseDecimal(text, INT32_MAX, value))
-    return false;
-  worldSize = static_cast<uint32_t>(value);
-  return true;
-}
 
 void PrintWhyText(std::ostream& out, const TWhyReport& report) {
   const TWhyAnswer& answer = report.Answer;
@@ -201,28 +152,30 @@ void PrintWhyText(std::ostream& out, const TWhyReport& report) {
 void PrintWhyJson(std::ostream& out, const TWhyReport& report) {
   const TWhyAnswer& answer = report.Answer;
   const uint64_t row = answer.Row, column = answer.Column;
-  out << "{\"cell\":{\"row\":" << row << ",\"column\":" << column << "},\"square\":{\"x\":["
-      << column << "," << column + 1 << "],\"z\":[" << row << "," << row + 1
-      << "]},\"inside\":" << JsonBool(answer.Inside) << ",\"classes\":[";
+  TJson classes = TJson::array();
   for (const TWhyClass& answered : answer.Classes) {
     const size_t k = IndexOf(answered.Class);
-    out << (k == 0 ? "" : ",") << "{\"class\":\"" << kClassKeys[k] << "\",\"map\":\""
-        << MapFileNameOf(answered.Class) << "\",\"blocked\":" << JsonBool(answered.Blocked)
-        << ",\"files\":[";
-    const std::vector<TWhyFile>& files = report.Files[k];
-    for (size_t i = 0; i < files.size(); ++i)
-      out << (i == 0 ? "" : ",") << "{\"file\":" << JsonString(files[i].Name)
-          << ",\"blocked\":" << JsonBool(files[i].Blocked)
-          << ",\"agrees\":" << JsonBool(files[i].Blocked == answered.Blocked) << "}";
-    out << "],\"causes\":[";
-    for (size_t i = 0; i < answered.Causes.size(); ++i)
-      out << (i == 0 ? "" : ",") << JsonCause(report, answered.Causes[i]);
-    out << "],\"near\":[";
-    for (size_t i = 0; i < answered.Near.size(); ++i)
-      out << (i == 0 ? "" : ",") << JsonObject(report, answered.Near[i]);
-    out << "]}";
+    TJson files = TJson::array(), causes = TJson::array(), near = TJson::array();
+    for (const TWhyFile& file : report.Files[k])
+      files.push_back({{"file", JsonText(file.Name)},
+                       {"blocked", file.Blocked},
+                       {"agrees", file.Blocked == answered.Blocked}});
+    for (const TWhyCause& cause : answered.Causes)
+      causes.push_back(JsonCause(report, cause));
+    for (const TWhyObject& object : answered.Near)
+      near.push_back(JsonObject(report, object));
+    classes.push_back({{"class", kClassKeys[k]},
+                       {"map", MapFileNameOf(answered.Class)},
+                       {"blocked", answered.Blocked},
+                       {"files", std::move(files)},
+                       {"causes", std::move(causes)},
+                       {"near", std::move(near)}});
   }
-  out << "]}\n";
+  const TJson document = {{"cell", {{"row", row}, {"column", column}}},
+                          {"square", {{"x", {column, column + 1}}, {"z", {row, row + 1}}}},
+                          {"inside", answer.Inside},
+                          {"classes", std::move(classes)}};
+  out << document.dump() << "\n";
 }
 
 bool RunWhy(const TWhyRequest& request, std::ostream& out) {

@@ -21,11 +21,6 @@ struct TWhyRequest {
   std::vector<std::string> Maps; // map files whose cell is checked against the answer
 };
 
-// "ROW,COL": two decimal numbers of 32 bits. False for any other text.
-bool ParseWhyCell(const std::string& text, uint32_t& row, uint32_t& column);
-// A decimal world size, at most 2^31 - 1 as the run reads it. False for any other text.
-bool ParseWhySize(const std::string& text, uint32_t& worldSize);
-
 // A map file named in the request and whether it blocks the cell.
 struct TWhyFile {
   std::string Name;

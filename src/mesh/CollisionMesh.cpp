@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 
 namespace quarnel {
 
@@ -166,7 +167,7 @@ private:
     }
     if (!inRange)
       throw Exception("Invalid face index in file: " + FileName);
-    return mesh;
+    return MakeCollisionMesh(std::move(mesh->Vertices), std::move(mesh->Faces));
   }
 
   const uint8_t* Bytes;
@@ -175,6 +176,24 @@ private:
 };
 
 } // namespace
+
+std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices,
+                                                  std::vector<TFace> faces) {
+  auto mesh = std::make_shared<TCollisionMesh>();
+  std::vector<bool> used(vertices.size());
+  for (const TFace& face : faces) {
+    for (const int32_t i : {face.A, face.B, face.C}) {
+      assert(static_cast<uint32_t>(i) < vertices.size());
+      used[static_cast<size_t>(i)] = true;
+    }
+  }
+  for (size_t i = 0; i < used.size(); ++i)
+    if (used[i])
+      mesh->UsedVertices.push_back(static_cast<int32_t>(i));
+  mesh->Vertices = std::move(vertices);
+  mesh->Faces = std::move(faces);
+  return mesh;
+}
 
 std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
                                                    const std::string& fileName) {

@@ -19,8 +19,16 @@ namespace quarnel {
 struct TCollisionMesh {
   std::vector<TVector4> Vertices;
   std::vector<TFace> Faces;
+  // The vertices that some face uses, in ascending order: only these are ever placed, so a stray
+  // vertex (NaN, infinite or far away) that no face refers to changes nothing.
+  std::vector<int32_t> UsedVertices;
   std::string FileName = {}; // the file it was read from, as TMeshCache found it; else empty
 };
+
+// The mesh of these vertices and faces with its used vertices; every face index must lie in
+// range.
+std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices,
+                                                  std::vector<TFace> faces);
 
 // A static object with its collision mesh. Objects that use the same mesh file may share
 // one loaded mesh; it is never changed once loaded.
@@ -34,6 +42,9 @@ public:
   }
   std::span<const TFace> Faces() const {
     return Mesh ? std::span<const TFace>(Mesh->Faces) : std::span<const TFace>();
+  }
+  std::span<const int32_t> UsedVertices() const {
+    return Mesh ? std::span<const int32_t>(Mesh->UsedVertices) : std::span<const int32_t>();
   }
   int32_t VertexCount() const { return static_cast<int32_t>(Vertices().size()); }
   int32_t FaceCount() const { return static_cast<int32_t>(Faces().size()); }

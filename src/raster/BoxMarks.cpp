@@ -16,23 +16,24 @@ bool TBoxMarks::Begin(std::span<const TCellPoint> points) {
   PointKeys.clear();
   if (points.empty())
     return false;
-  int64_t minX = points[0].X, maxX = minX, minY = points[0].Y, maxY = minY;
+  int64_t firstColumn = points[0].Column, lastColumn = firstColumn, firstRow = points[0].Row,
+          lastRow = firstRow;
   for (const TCellPoint& p : points) {
-    minX = std::min(minX, p.X);
-    maxX = std::max(maxX, p.X);
-    minY = std::min(minY, p.Y);
-    maxY = std::max(maxY, p.Y);
+    firstColumn = std::min(firstColumn, p.Column);
+    lastColumn = std::max(lastColumn, p.Column);
+    firstRow = std::min(firstRow, p.Row);
+    lastRow = std::max(lastRow, p.Row);
   }
   // Placed points lie within 2^62 of 0, so these differences do not overflow.
-  X0 = minX & ~int64_t{63}; // rounded down to a multiple of 64
-  Y0 = minY;
-  if (maxX - X0 >= 64 * kWordsPerRow || maxY - Y0 >= kRows)
+  Column0 = firstColumn & ~int64_t{63}; // rounded down to a multiple of 64
+  Row0 = firstRow;
+  if (lastColumn - Column0 >= 64 * kWordsPerRow || lastRow - Row0 >= kRows)
     return false;
-  UsedWords = ((maxX - X0) >> 6) + 1;
-  UsedRows = maxY - Y0 + 1;
+  UsedWords = ((lastColumn - Column0) >> 6) + 1;
+  UsedRows = lastRow - Row0 + 1;
   PointKeys.resize(points.size());
   for (size_t i = 0; i < points.size(); ++i)
-    PointKeys[i] = static_cast<TKey>((points[i].Y - Y0) << 9 | (points[i].X - X0));
+    PointKeys[i] = static_cast<TKey>((points[i].Row - Row0) << 9 | (points[i].Column - Column0));
   return true;
 }
 
@@ -48,7 +49,7 @@ void TBoxMarks::MarkLine(TKey a, TKey b) {
 
 void TBoxMarks::MarkInto(TCellMask& mask) {
   for (int64_t w = 0; w < UsedWords; ++w)
-    mask.MarkWords(Y0, X0 + 64 * w, Words + w, kWordsPerRow, UsedRows);
+    mask.MarkWords(Row0, Column0 + 64 * w, Words + w, kWordsPerRow, UsedRows);
 }
 
 } // namespace quarnel

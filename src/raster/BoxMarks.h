@@ -45,7 +45,7 @@ public:
 private:
   static constexpr int64_t kRows = 512, kWordsPerRow = 8;
 
-  int64_t X0 = 0, Y0 = 0;              // the box's first column (a multiple of 64) and row
+  int64_t Column0 = 0, Row0 = 0;       // the box's first column (a multiple of 64) and row
   int64_t UsedRows = 0, UsedWords = 0; // the rows and the words of a row that the box takes
   std::vector<TKey> PointKeys;
   uint64_t Words[kRows * kWordsPerRow] = {}; // row t, word w at 8t + w; 0 outside the box

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <bit>
+#include <cassert>
 
 namespace quarnel {
 
@@ -26,6 +27,7 @@ struct TQuotient {
 // floor((a * b + c) / d) and its remainder, for d > 0, b <= d, c <= d and a quotient below
 // 2^64. Doubling and adding keeps every intermediate value within 64 bits.
 TQuotient MulAddDiv(uint64_t a, uint64_t b, uint64_t c, uint64_t d) {
+  assert(d > 0 && b <= d && c <= d);
   uint64_t q = 0;
   uint64_t r = 0; // always below d
   for (int bit = std::bit_width(a) - 1; bit >= 0; --bit) {
@@ -118,6 +120,7 @@ bool StepRange(const TWalk& w, int64_t minX, int64_t minY, int64_t maxX, int64_t
 }
 
 TStep StepAt(const TWalk& w, uint64_t k) {
+  assert(k <= w.A);
   TStep at;
   uint64_t minor = 0;
   at.R = w.Bias;

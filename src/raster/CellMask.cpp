@@ -11,12 +11,14 @@ namespace quarnel {
 
 TCellMask::TCellMask(uint32_t size)
     : FSize(size), Extent(size == 0 ? 0 : uint64_t{size} + 2 * kMaxBrushReach) {
+  assert(size % 64 == 0 && size < (uint32_t{1} << 28));
   if (size != 0)
     Cells.SetSize(size + 128);
 }
 
 void TCellMask::MarkWords(int64_t firstRow, int64_t first, const uint64_t* words, size_t stride,
                           int64_t rows) {
+  assert(first % 64 == 0);
   if (FSize == 0)
     return;
   // Keep columns -kMaxBrushReach to Size + kMaxBrushReach - 1 (bit t is column first + t) and

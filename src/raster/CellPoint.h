@@ -21,11 +21,11 @@ inline void CheckCoordinate(double v) {
     throw Exception(kFloatOverflow);
 }
 
-// A placed mesh vertex as a cell: X the column (floor of the placed x), Y the row (floor of
-// the placed z).
+// A placed mesh vertex as a cell: its column (floor of the placed x) and its row (floor of the
+// placed z). The column leads, as x leads in the line walker.
 struct TCellPoint {
-  int64_t X = 0;
-  int64_t Y = 0;
+  int64_t Column = 0;
+  int64_t Row = 0;
   bool operator==(const TCellPoint&) const = default;
 };
 

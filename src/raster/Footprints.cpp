@@ -114,22 +114,22 @@ void StampShape(TPathmap& map, int64_t row, int64_t column, const TShape& shape)
     const int64_t left = column - reach;
     const unsigned shift = static_cast<unsigned>(left & 63);
     const auto j = static_cast<int32_t>(left >> 6);
-    // The rows lie in one segment row or two, top and top + 1; the shape spills into the
-    // next word when its widest row (2 × reach + 1 cells) does, and then that word lies
-    // inside the grid.
-    const int64_t top = (row - reach) >> 6;
-    const int spans = ((row + reach) >> 6) == top ? 1 : 2;
+    // The rows lie in one segment row or two, south and south + 1 (rows grow north); the shape
+    // spills into the next word when its widest row (2 × reach + 1 cells) does, and then that
+    // word lies inside the grid.
+    const int64_t south = (row - reach) >> 6;
+    const int spans = ((row + reach) >> 6) == south ? 1 : 2;
     const bool spills = shift + 2 * reach >= 64;
     uint64_t* here[2] = {};
     uint64_t* east[2] = {};
     for (int k = 0; k < spans; ++k) {
-      here[k] = map.WritableSegment(static_cast<int32_t>(top + k), j);
+      here[k] = map.WritableSegment(static_cast<int32_t>(south + k), j);
       if (spills)
-        east[k] = map.WritableSegment(static_cast<int32_t>(top + k), j + 1);
+        east[k] = map.WritableSegment(static_cast<int32_t>(south + k), j + 1);
     }
     for (int i = 0; i < rows; ++i) {
       const int64_t r = row - reach + i;
-      const auto k = static_cast<size_t>((r >> 6) - top);
+      const auto k = static_cast<size_t>((r >> 6) - south);
       const uint64_t mask = RowMask(shape, i);
       here[k][r & 63] |= mask << shift;
       if (spills) // then shift > 0
@@ -159,8 +159,8 @@ TCellBlock InfantryTreeCells(double x, double z) {
   const int64_t c0 = TruncCell(x);
   const double fz = z - static_cast<double>(r0);
   const double fx = x - static_cast<double>(c0);
-  return {fz <= 0.25 ? r0 - 1 : r0, fz >= 0.75 ? r0 + 1 : r0, fx <= 0.25 ? c0 - 1 : c0,
-          fx >= 0.75 ? c0 + 1 : c0};
+  return {fz <= kTreeLowFraction ? r0 - 1 : r0, fz >= kTreeHighFraction ? r0 + 1 : r0,
+          fx <= kTreeLowFraction ? c0 - 1 : c0, fx >= kTreeHighFraction ? c0 + 1 : c0};
 }
 
 bool TreeCovers(MapClass mapClass, double x, double z, int64_t row, int64_t column) {

@@ -22,9 +22,13 @@ void StampTreeInfantry(TPathmap& map, double x, double z);
 void StampTreeTank(TPathmap& map, double x, double z);
 void StampTreeCar(TPathmap& map, double x, double z);
 
+// The fractions of its cell from which an infantry tree's position blocks a neighbouring cell too.
+inline constexpr double kTreeLowFraction = 0.25;
+inline constexpr double kTreeHighFraction = 0.75;
+
 // The block of cells that the infantry tree at (x, z) blocks: along each axis the cell i of
-// the position and, by the position's fraction f within it, also i - 1 (f <= 0.25) or i + 1
-// (f >= 0.75). Raises as the footprints do.
+// the position and, by the position's fraction f within it, also i - 1 (f <= kTreeLowFraction)
+// or i + 1 (f >= kTreeHighFraction). Raises as the footprints do.
 struct TCellBlock {
   int64_t RowFirst = 0, RowLast = 0, ColumnFirst = 0, ColumnLast = 0;
 };

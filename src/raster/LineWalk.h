@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cassert>
 #include <cstdint>
 
 namespace quarnel::linewalk {
@@ -79,6 +80,7 @@ TStep StepAt(const TWalk& w, uint64_t k);
 // true; returns the result of the last call.
 template <typename Visit>
 inline bool Run(const TWalk& w, uint64_t first, uint64_t last, Visit&& visit) {
+  assert(first <= last && last <= w.A);
   const TStep at = first == 0 ? TStep{w.X0, w.Y0, w.Bias} : StepAt(w, first);
   int64_t x = at.X, y = at.Y;
   uint64_t r = at.R;

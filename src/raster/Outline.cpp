@@ -6,6 +6,7 @@
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
 
+#include <cassert>
 #include <vector>
 
 namespace quarnel {
@@ -34,17 +35,18 @@ public:
 
   // True when the walk from a to b was not in the set; adds it.
   bool Insert(const TCellPoint& a, const TCellPoint& b) {
-    uint64_t h = static_cast<uint64_t>(a.X) * 0x9E3779B97F4A7C15ull;
-    h = (h ^ static_cast<uint64_t>(a.Y)) * 0xC2B2AE3D27D4EB4Full;
-    h = (h ^ static_cast<uint64_t>(b.X)) * 0x165667B19E3779F9ull;
-    h = (h ^ static_cast<uint64_t>(b.Y)) * 0x9E3779B97F4A7C15ull;
+    uint64_t h = static_cast<uint64_t>(a.Column) * 0x9E3779B97F4A7C15ull;
+    h = (h ^ static_cast<uint64_t>(a.Row)) * 0xC2B2AE3D27D4EB4Full;
+    h = (h ^ static_cast<uint64_t>(b.Column)) * 0x165667B19E3779F9ull;
+    h = (h ^ static_cast<uint64_t>(b.Row)) * 0x9E3779B97F4A7C15ull;
     for (size_t i = (h >> 32) & Mask;; i = (i + 1) & Mask) {
       TSlot& slot = Slots[i];
       if (slot.Generation != Generation) {
         slot = {a, b, Generation};
         return true;
       }
-      if (slot.A.X == a.X && slot.A.Y == a.Y && slot.B.X == b.X && slot.B.Y == b.Y)
+      if (slot.A.Column == a.Column && slot.A.Row == a.Row && slot.B.Column == b.Column &&
+          slot.B.Row == b.Row)
         return false;
     }
   }
@@ -66,13 +68,33 @@ void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint
   BuildObjectMatrix(node.Position.X, node.Position.Y, node.Position.Z, node.Scale.X, node.Scale.Y,
                     node.Scale.Z, node.Rotation.X, node.Rotation.Y, node.Rotation.Z, m);
   const auto vertices = node.Vertices();
-  static thread_local std::vector<TPlanePoint> placed; // reused: no allocation per object
-  placed.resize(vertices.size());
-  TransformPointsXZ(vertices, m, placed.data());
-  points.resize(vertices.size());
-  for (size_t i = 0; i < vertices.size(); ++i) {
-    points[i].X = FloorCell(placed[i].X);
-    points[i].Y = FloorCell(placed[i].Z);
+  const auto used = node.UsedVertices();
+  // Reused: no allocation per object.
+  static thread_local std::vector<TVector4> gathered;
+  static thread_local std::vector<TPlanePoint> placed;
+  std::span<const TVector4> toPlace = vertices;
+  if (used.size() != vertices.size()) { // some vertex is unused: place the used ones alone
+    gathered.resize(used.size());
+    for (size_t k = 0; k < used.size(); ++k)
+      gathered[k] = vertices[static_cast<size_t>(used[k])];
+    toPlace = gathered;
+  }
+  placed.resize(toPlace.size());
+  TransformPointsXZ(toPlace, m, placed.data());
+  points.resize(toPlace.size());
+  for (size_t k = 0; k < toPlace.size(); ++k) // in order: the first bad vertex is the one reported
+    points[k] = {FloorCell(placed[k].X), FloorCell(placed[k].Z)};
+  if (toPlace.size() == vertices.size())
+    return;
+  // Spread the used vertices' cells to their indices, from the last down so that none is
+  // overwritten before it moves (used[k] >= k); the others take the first used vertex's cell.
+  const TCellPoint fill = points.empty() ? TCellPoint{} : points[0];
+  points.resize(vertices.size(), fill);
+  for (size_t k = used.size(); k-- > 0;) {
+    const auto i = static_cast<size_t>(used[k]);
+    points[i] = points[k];
+    if (i != k)
+      points[k] = fill;
   }
 }
 
@@ -99,9 +121,8 @@ const std::vector<TCellPoint>* PlaceForTracing(const TStaticObjectMeshNode& node
   return &points;
 }
 
-// True when every index of a face lies in the count vertices; a face with any other index
-// raises "Range check error".
-bool InRange(const TFace& face, size_t count) {
+// The mesh reader refuses a face with an index outside its vertices.
+[[maybe_unused]] bool InRange(const TFace& face, size_t count) {
   return static_cast<uint32_t>(face.A) < count && static_cast<uint32_t>(face.B) < count &&
          static_cast<uint32_t>(face.C) < count;
 }
@@ -118,17 +139,16 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
   static thread_local TWalkSet walks;
   walks.Reset(3 * node.Faces().size());
   for (const TFace& face : node.Faces()) {
-    if (!InRange(face, points->size()))
-      throw Exception(kRangeCheckError);
+    assert(InRange(face, points->size()));
     const TCellPoint a = (*points)[static_cast<size_t>(face.A)];
     const TCellPoint b = (*points)[static_cast<size_t>(face.B)];
     const TCellPoint c = (*points)[static_cast<size_t>(face.C)];
     if (walks.Insert(a, b))
-      WalkLineClipped(a.X, a.Y, b.X, b.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(a.Column, a.Row, b.Column, b.Row, lo, lo, hi, hi, visitor, context);
     if (walks.Insert(b, c))
-      WalkLineClipped(b.X, b.Y, c.X, c.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(b.Column, b.Row, c.Column, c.Row, lo, lo, hi, hi, visitor, context);
     if (walks.Insert(c, a))
-      WalkLineClipped(c.X, c.Y, a.X, a.Y, lo, lo, hi, hi, visitor, context);
+      WalkLineClipped(c.Column, c.Row, a.Column, a.Row, lo, lo, hi, hi, visitor, context);
   }
 }
 
@@ -204,7 +224,6 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
     return;
   }
   const std::vector<TBoxMarks::TKey>& keys = box.Keys();
-  const size_t count = keys.size();
   // The faces of a wall project onto a few cells: a face whose corners fall in the cells of
   // an earlier one, in the same order, walks the same three lines and is passed over.
   static thread_local TKeySet<3 * TBoxMarks::kKeyBits> faces;
@@ -216,8 +235,7 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
       box.MarkLine(a, b);
   };
   for (const TFace& face : node.Faces()) {
-    if (!InRange(face, count))
-      throw Exception(kRangeCheckError);
+    assert(InRange(face, keys.size()));
     const uint64_t a = keys[static_cast<size_t>(face.A)];
     const uint64_t b = keys[static_cast<size_t>(face.B)];
     const uint64_t c = keys[static_cast<size_t>(face.C)];

@@ -11,9 +11,11 @@
 
 namespace quarnel {
 
-// The cells of the node's mesh vertices placed in the world (Transform.h), in vertex order. A
-// placed x or z that is NaN raises "Invalid floating point operation", one that is infinite or
-// of magnitude 2^62 or more "Floating point overflow".
+// The cells of the node's mesh vertices placed in the world (Transform.h), in vertex order. Only
+// the vertices that faces use are placed, in ascending order: a placed x or z of one of them that
+// is NaN raises "Invalid floating point operation", one that is infinite or of magnitude 2^62 or
+// more "Floating point overflow". A vertex that no face uses gets the cell of the first used one
+// (or (0, 0) when there is none), so that it never fails nor widens the points' box.
 std::vector<TCellPoint> PlaceMeshVertices(const TStaticObjectMeshNode& node);
 // The same into points, whose storage is reused.
 void PlaceMeshVertices(const TStaticObjectMeshNode& node, std::vector<TCellPoint>& points);

@@ -1,6 +1,7 @@
 // The pathmap: a square bit grid in 64 by 64 cell segments, its map file and hole filling.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -89,17 +90,25 @@ public:
     int32_t Index;
     uint32_t Word;
   };
-  TRow Row(uint32_t row) { return {this, row}; }
-  TConstRow Row(uint32_t row) const { return {this, row}; }
+  TRow Row(uint32_t row) {
+    assert(row < FSize);
+    return {this, row};
+  }
+  TConstRow Row(uint32_t row) const {
+    assert(row < FSize);
+    return {this, row};
+  }
 
   // The 64 words of segment (i, j), word k holding row 64i + k, or null for a segment never
   // written (all free). i and j lie in 0 to SegmentCount - 1.
   const uint64_t* Segment(int32_t i, int32_t j) const {
+    assert(i >= 0 && j >= 0 && i < FSegmentCount && j < FSegmentCount);
     const uint32_t slot = Slots[SlotIndex(i, j)];
     return slot == 0 ? nullptr : Words.get() + 64 * size_t{slot - 1};
   }
   // The same, giving a segment never written its place first (all free).
   uint64_t* WritableSegment(int32_t i, int32_t j) {
+    assert(i >= 0 && j >= 0 && i < FSegmentCount && j < FSegmentCount);
     const size_t index = SlotIndex(i, j);
     if (Slots[index] == 0)
       Place(index);

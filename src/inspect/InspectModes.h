@@ -1,0 +1,25 @@
+// What each mode of quarnel-inspect does once its command line is read (OptionTable.h): each
+// handler returns the exit status and raises an Exception on failure.
+#pragma once
+
+#include "inspect/OptionTable.h"
+
+namespace quarnel {
+
+// MAP.raw...: checks and describes each map, drawing it with --png. A defective map is
+// reported on io.Err and the others are still read; the status is then 2.
+int RunStatsMode(const TInspectOptions& options, const TInspectIo& io);
+// --overlay: draws the three maps of one size in one picture.
+int RunOverlayMode(const TInspectOptions& options, const TInspectIo& io);
+// --diff: compares two maps; 1 when they differ.
+int RunDiffMode(const TInspectOptions& options, const TInspectIo& io);
+// --view: writes the viewer page of three maps.
+int RunViewMode(const TInspectOptions& options, const TInspectIo& io);
+// --why: explains a cell (WhyReport.h); 1 when a map file disagrees with the answer.
+int RunWhyMode(const TInspectOptions& options, const TInspectIo& io);
+// --help: prints the usage text.
+int RunHelpMode(const TInspectOptions& options, const TInspectIo& io);
+// --version: prints "quarnel-inspect " and the project's version.
+int RunVersionMode(const TInspectOptions& options, const TInspectIo& io);
+
+} // namespace quarnel

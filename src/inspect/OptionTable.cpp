@@ -1,0 +1,202 @@
+// quarnel-inspect's modes and options: the entries, their values and their own rules.
+#include "inspect/OptionTable.h"
+
+#include "inspect/Arguments.h"
+#include "inspect/InspectModes.h"
+#include "segutils/MapFormat.h"
+
+#include <algorithm>
+#include <cstdint>
+
+namespace quarnel {
+
+bool TInspectOptions::Has(std::string_view option) const {
+  return std::any_of(Given.begin(), Given.end(),
+                     [&](const TOptionSpec* given) { return given->Name == option; });
+}
+
+bool TBuild::Has(TFeature feature) const {
+  return feature == TFeature::None || (feature == TFeature::Png && Png) ||
+         (feature == TFeature::View && View);
+}
+
+const char* FeatureName(TFeature feature) {
+  return feature == TFeature::Png ? "PNG support" : "zlib";
+}
+
+namespace {
+
+using TValues = std::span<const std::string>;
+
+const std::string& FileName(const char* option, const std::string& text) {
+  if (text.empty())
+    throw TUsageError(std::string(option) + " needs a file name");
+  return text;
+}
+
+void StorePng(TInspectOptions& options, TValues values) {
+  options.Png = FileName("--png", values[0]);
+}
+
+void StoreScale(TInspectOptions& options, TValues values) {
+  if (!ParseDecimal(values[0], UINT32_MAX, options.Scale) || options.Scale == 0)
+    throw TUsageError("--scale needs a whole number of 1 or more, not '" + values[0] + "'");
+}
+
+void StoreView(TInspectOptions& options, TValues values) {
+  options.View = FileName("--view", values[0]);
+}
+
+void StoreCell(TInspectOptions& options, TValues values) {
+  if (!ParseCell(values[0], options.Row, options.Column))
+    throw TUsageError("--why needs a cell as ROW,COL, not '" + values[0] + "'");
+}
+
+void StoreObjects(TInspectOptions& options, TValues values) {
+  options.Objects = values[0];
+}
+
+void StoreMeshes(TInspectOptions& options, TValues values) {
+  options.Meshes = values[0];
+}
+
+// The run reads a world size of at most 2^31 - 1.
+void StoreSize(TInspectOptions& options, TValues values) {
+  if (!ParseDecimal(values[0], INT32_MAX, options.WorldSize))
+    throw TUsageError("--size needs a decimal world size, not '" + values[0] + "'");
+}
+
+void CheckStats(const TInspectOptions& options) {
+  const size_t count = options.Maps.size();
+  if (count > 1 && !options.Png.empty())
+    throw TUsageError("--png draws one map, but " + std::to_string(count) +
+                      " are given (--overlay draws three)");
+}
+
+void CheckWhy(const TInspectOptions& options) {
+  for (const std::string& map : options.Maps) {
+    MapClass mapClass;
+    if (!MapClassOfFile(map, mapClass))
+      throw TUsageError("--why recognises a map by its file name, " +
+                        std::string(MapFileNameOf(MapClass::Infantry)) + ", " +
+                        MapFileNameOf(MapClass::Tank) + " or " + MapFileNameOf(MapClass::Car) +
+                        ", not '" + map + "'");
+  }
+}
+
+} // namespace
+
+const std::vector<TOptionSpec>& InspectOptions() {
+  static const std::vector<TOptionSpec> options = {
+      {.Name = "--overlay"},
+      {.Name = "--diff"},
+      {.Name = "--why", .Arity = 1, .Values = "ROW,COL", .Store = StoreCell},
+      {.Name = "--png",
+       .Arity = 1,
+       .Values = "OUT.png",
+       .Help = "write a picture, one pixel per cell, row 0 (world Z = 0) at the\n"
+               "bottom and column 0 (world X = 0) at the left; a single map is\n"
+               "black where blocked and white where free.",
+       .Feature = TFeature::Png,
+       .Store = StorePng},
+      {.Name = "--scale",
+       .Arity = 1,
+       .Values = "N",
+       .Help = "shrink the picture N times (N >= 1): a pixel stands for N by N\n"
+               "cells and is drawn blocked when any of them is blocked.",
+       .Needs = "--png",
+       .Store = StoreScale},
+      {.Name = "--view",
+       .Arity = 1,
+       .Values = "OUT.html",
+       .Help = "write a page that shows the maps in a browser, offline: the\n"
+               "three classes in the colours of --overlay, or with --diff the\n"
+               "differences; zoom, pan and read the state of any cell.",
+       .Feature = TFeature::View,
+       .Store = StoreView},
+      {.Name = "--objects",
+       .Arity = 1,
+       .Values = "OBJECTFILE",
+       .Label = "--objects OBJECTFILE, --meshes MESHDIR",
+       .Help = "the object file and mesh folder the maps were built from;\n"
+               "with --view the page then shows the objects near a cell and,\n"
+               "on a click, what blocks it, as --why tells.",
+       .Needs = "--meshes",
+       .Store = StoreObjects},
+      {.Name = "--meshes",
+       .Arity = 1,
+       .Values = "MESHDIR",
+       .Needs = "--objects",
+       .Store = StoreMeshes},
+      {.Name = "--size", .Arity = 1, .Values = "WORLDSIZE", .Store = StoreSize},
+      {.Name = "--json"},
+      {.Name = "--help", .Alias = "-h", .Help = "print this text.", .Immediate = true},
+      {.Name = "--version", .Help = "print the program's version.", .Immediate = true},
+  };
+  return options;
+}
+
+const std::vector<TModeSpec>& InspectModes() {
+  static const std::vector<TModeSpec> modes = {
+      {.Label = "MAP.raw...",
+       .Usage = "[--png OUT.png [--scale N]] MAP.raw...",
+       .Help = "print each map's size, segments, level count, blocked cells and\n"
+               "their share, and its uniform free, uniform blocked and mixed\n"
+               "segments.",
+       .Takes = {"--png", "--scale"},
+       .MinMaps = 1,
+       .Check = CheckStats,
+       .Run = RunStatsMode},
+      {.Option = "--overlay",
+       .Usage = "--overlay INFANTRY.raw TANK.raw CAR.raw --png OUT.png [--scale N]",
+       .Help = "draw three maps of one size in one picture, in the order\n"
+               "infantry, tank, car: a cell blocked for infantry is dark red,\n"
+               "else one blocked for tanks orange, else one blocked for cars\n"
+               "sand; free cells are white.",
+       .Takes = {"--png", "--scale"},
+       .Needs = {"--png"},
+       .MinMaps = 3,
+       .MaxMaps = 3,
+       .MapsText = "three map files (infantry, tank, car)",
+       .Run = RunOverlayMode},
+      {.Option = "--diff",
+       .Usage = "--diff A.raw B.raw [--png OUT.png [--scale N]] [--view OUT.html]",
+       .Help = "compare two maps of one size cell by cell: count the differing\n"
+               "cells and list the first 10 as (row, column); with --png, draw\n"
+               "them over a grey picture of A: red where only A is blocked, blue\n"
+               "where only B is blocked, purple where one pixel holds both.",
+       .Takes = {"--png", "--scale", "--view"},
+       .MinMaps = 2,
+       .MaxMaps = 2,
+       .MapsText = "two map files",
+       .Run = RunDiffMode},
+      {.Option = "--view",
+       .Usage = "--view OUT.html INFANTRY.raw TANK.raw CAR.raw\n"
+                "[--objects OBJECTFILE --meshes MESHDIR]",
+       .Takes = {"--objects", "--meshes"},
+       .MinMaps = 3,
+       .MaxMaps = 3,
+       .MapsText = "three map files (infantry, tank, car), or --diff and two",
+       .Run = RunViewMode},
+      {.Option = "--why",
+       .Usage = "--why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
+                "--size WORLDSIZE [--json] [MAP.raw...]",
+       .Help = "tell for infantry, tanks and cars whether the cell at row ROW\n"
+               "(world Z) and column COL (world X) is blocked in the maps that\n"
+               "quarnel writes for OBJECTFILE, MESHDIR and WORLDSIZE, and why:\n"
+               "each object whose tree footprint or outline covers it (number,\n"
+               "name, line, placement, mesh file, face and edge), or hole\n"
+               "filling; for a free cell, the objects that block a cell within\n"
+               "two cells. The maps named (by their file names) are checked at\n"
+               "the cell; --json prints the answer as one JSON document.",
+       .Takes = {"--objects", "--meshes", "--size", "--json"},
+       .Needs = {"--objects", "--meshes", "--size"},
+       .Check = CheckWhy,
+       .Run = RunWhyMode},
+      {.Option = "--help", .Usage = "--help", .Run = RunHelpMode},
+      {.Option = "--version", .Usage = "--version", .Run = RunVersionMode},
+  };
+  return modes;
+}
+
+} // namespace quarnel
