@@ -197,7 +197,7 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
       {{"--view", "v.html", "a", "b", "c", "--size", "64"}, "--size does not go with --view"},
       {{"--view", "v.html", "--diff", "a", "b", "--objects", "o", "--meshes", "m"},
        "--objects does not go with --diff"},
-      {{"--json", "a.raw"}, "--json goes with --why"},
+      {{"--json", "a.raw"}, "--json goes with --why, --regions or --path"},
       {{"--why", "1,2", "--objects", "o", "--meshes", "m"}, "--why needs --size WORLDSIZE"},
       {{"--view", "v.html", "--why", "1,2"}, "--view goes without --why"}};
   for (const auto& [args, message] : cases) {

@@ -222,7 +222,8 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
               option.Name + " is not available.\n";
   text += "\n"
           "Exit status: 0 when all is well (with --diff: the maps are equal), 1 when --diff\n"
-          "finds the maps different or a map disagrees with --why, 2 on an error.\n";
+          "finds the maps different, a map disagrees with --why or --path finds no path,\n"
+          "2 on an error.\n";
   return text;
 }
 

@@ -3,6 +3,7 @@
 
 #include "inspect/Arguments.h"
 #include "inspect/InspectModes.h"
+#include "inspect/RegionsCommands.h"
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
@@ -64,6 +65,30 @@ void StoreMeshes(TInspectOptions& options, TValues values) {
 void StoreSize(TInspectOptions& options, TValues values) {
   if (!ParseDecimal(values[0], INT32_MAX, options.WorldSize))
     throw TUsageError("--size needs a decimal world size, not '" + values[0] + "'");
+}
+
+void StorePath(TInspectOptions& options, TValues values) {
+  for (size_t k = 0; k < 2; ++k)
+    if (!ParseCell(values[k], options.PathCells[k][0], options.PathCells[k][1]))
+      throw TUsageError("--path needs two cells as ROW,COL, not '" + values[k] + "'");
+}
+
+void StoreSeal(TInspectOptions& options, TValues values) {
+  uint32_t size = 0;
+  if (!ParseDecimal(values[0], UINT32_MAX, size))
+    throw TUsageError("--seal needs a size in cells, not '" + values[0] + "'");
+  options.SealSize = size;
+}
+
+void StoreLimit(TInspectOptions& options, TValues values) {
+  if (!ParseDecimal(values[0], UINT32_MAX, options.Limit))
+    throw TUsageError("--limit needs a whole number, not '" + values[0] + "'");
+}
+
+void CheckRegions(const TInspectOptions& options) {
+  const size_t count = options.Maps.size();
+  if (count > 1 && !options.Png.empty())
+    throw TUsageError("--png draws one map, but " + std::to_string(count) + " are given");
 }
 
 void CheckStats(const TInspectOptions& options) {
@@ -130,6 +155,17 @@ const std::vector<TOptionSpec>& InspectOptions() {
        .Store = StoreMeshes},
       {.Name = "--size", .Arity = 1, .Values = "WORLDSIZE", .Store = StoreSize},
       {.Name = "--json"},
+      {.Name = "--regions"},
+      {.Name = "--path", .Arity = 2, .Values = "ROW,COL ROW,COL", .Store = StorePath},
+      {.Name = "--seal", .Arity = 1, .Values = "SIZE", .Store = StoreSeal},
+      {.Name = "--diagonal",
+       .Help = "with --regions, --path and --seal: units also step to a cell\n"
+               "that shares only a corner with theirs (else only an edge)."},
+      {.Name = "--limit",
+       .Arity = 1,
+       .Values = "N",
+       .Help = "with --regions: list N other regions and gaps (20 if not given).",
+       .Store = StoreLimit},
       {.Name = "--help", .Alias = "-h", .Help = "print this text.", .Immediate = true},
       {.Name = "--version", .Help = "print the program's version.", .Immediate = true},
   };
@@ -193,6 +229,41 @@ const std::vector<TModeSpec>& InspectModes() {
        .Needs = {"--objects", "--meshes", "--size"},
        .Check = CheckWhy,
        .Run = RunWhyMode},
+      {.Option = "--regions",
+       .Usage = "--regions MAP.raw... [--diagonal] [--limit N] [--json]\n"
+                "[--png OUT.png [--scale N]]",
+       .Help = "list the regions of each map, the largest sets of free cells a\n"
+               "unit can walk between: how many, the main (largest) one's size\n"
+               "and share, the others largest first (cells, first cell, rows,\n"
+               "columns, whether they touch the edge), and the diagonal gaps\n"
+               "where a unit cutting corners crosses a wall; --png draws each\n"
+               "region in a colour of its own, the main one white; --json\n"
+               "prints one JSON document.",
+       .Takes = {"--diagonal", "--limit", "--json", "--png", "--scale"},
+       .MinMaps = 1,
+       .MapsText = "one map file or more",
+       .Check = CheckRegions,
+       .Run = RunRegionsMode},
+      {.Option = "--path",
+       .Usage = "--path ROW,COL ROW,COL MAP.raw [--diagonal] [--json]\n"
+                "[--png OUT.png [--scale N]]",
+       .Help = "tell whether a unit can go from the first cell to the second\n"
+               "and give a shortest path: its length, steps and turning\n"
+               "points, or why there is none (exit status 1); --png draws it.",
+       .Takes = {"--diagonal", "--json", "--png", "--scale"},
+       .MinMaps = 1,
+       .MaxMaps = 1,
+       .MapsText = "one map file",
+       .Run = RunPathMode},
+      {.Option = "--seal",
+       .Usage = "--seal SIZE IN.raw OUT.raw [--diagonal]",
+       .Help = "write a copy of IN.raw to OUT.raw in which every region but\n"
+               "the main one with fewer than SIZE cells is blocked.",
+       .Takes = {"--diagonal"},
+       .MinMaps = 2,
+       .MaxMaps = 2,
+       .MapsText = "the map to read and the file to write",
+       .Run = RunSealMode},
       {.Option = "--help", .Usage = "--help", .Run = RunHelpMode},
       {.Option = "--version", .Usage = "--version", .Run = RunVersionMode},
   };

@@ -53,6 +53,9 @@ struct TInspectOptions {
   uint32_t Row = 0, Column = 0;          // --why
   std::string Objects, Meshes;           // --objects, --meshes; empty when not given
   uint32_t WorldSize = 0;                // --size
+  uint32_t PathCells[2][2] = {};         // --path: start and end, each row and column
+  uint64_t SealSize = 0;                 // --seal
+  uint32_t Limit = 20;                   // --limit
 
   // Whether the option (its Name) is given.
   bool Has(std::string_view option) const;

@@ -68,9 +68,15 @@ TJson JsonText(const std::string& text) {
   return Utf8FromSystemText(text);
 }
 
-// JSON has no infinity or NaN: such a number is written as null.
+// JSON has no infinity or NaN: such a number is written as null. A whole number below 2^53 is
+// written as an integer ("40", as the text answer has it, not "40.0").
 TJson JsonNumber(double value) {
-  return std::isfinite(value) ? TJson(value) : TJson(nullptr);
+  if (!std::isfinite(value))
+    return nullptr;
+  const bool negativeZero = value == 0 && std::signbit(value);
+  if (value == std::trunc(value) && std::fabs(value) < 9007199254740992.0 && !negativeZero)
+    return static_cast<int64_t>(value);
+  return value;
 }
 
 TJson JsonTriple(const TVector3& v) {
