@@ -1,5 +1,6 @@
-// Measures the viewer page of the benchmark world: its file size and the time from opening it
-// to its first drawn view in headless Chromium.
+// Measures the viewer page of the benchmark world: its file size, the time from opening it to
+// its first drawn view in headless Chromium, and the time its regions view of the infantry map
+// (edge steps) takes: labelling, colouring and gaps, then until the view is drawn.
 // Usage: node bench/view_bench.mjs [build dir, default build] [world size, default 8192] [loads, default 5]
 // Needs a build with -DQUARNEL_BENCH=ON and `npm ci` in tests/browser (for puppeteer-core).
 import { execFileSync } from 'node:child_process';
@@ -30,13 +31,19 @@ const browser = await puppeteer.launch({
   args: ['--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run', '--disable-background-networking',
     '--disable-component-update', '--disable-sync', `--user-data-dir=${fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-chromium-'))}`],
 });
-const times = [];
+const times = [], regionTimes = [];
 for (let k = 0; k < Number(loads); ++k) {
   const tab = await browser.newPage();
   await tab.setViewport({ width: 1400, height: 900 });
   await tab.goto(`file://${page}`);
   // Milliseconds from the start of the navigation to the end of the first frame's drawing.
   times.push(await tab.waitForFunction(() => window.quarnelFirstDraw, { timeout: 60000 }).then((h) => h.jsonValue()));
+  await tab.waitForFunction(() => document.documentElement.dataset.ready === 'yes', { timeout: 60000 });
+  regionTimes.push(await tab.evaluate(async () => {
+    const started = performance.now(), labelled = window.quarnel.showRegions(0);
+    await new Promise(requestAnimationFrame);
+    return [labelled, performance.now() - started];
+  }));
   await tab.close();
 }
 await browser.close();
@@ -44,3 +51,7 @@ times.sort((a, b) => a - b);
 console.log(`world ${size}: page ${(bytes / 1e6).toFixed(2)} MB (${bytes} bytes), written in ${writeSeconds.toFixed(2)} s`);
 console.log(`first drawn view: median ${times[times.length >> 1].toFixed(0)} ms over ${times.length} loads ` +
   `(${times.map((t) => t.toFixed(0)).join(', ')} ms)`);
+regionTimes.sort((a, b) => a[1] - b[1]);
+const [labelled, drawn] = regionTimes[regionTimes.length >> 1];
+console.log(`regions view of the infantry map: labelled in ${labelled.toFixed(0)} ms, drawn after ${drawn.toFixed(0)} ms ` +
+  `(median of ${regionTimes.length} loads: ${regionTimes.map((t) => t.map((x) => x.toFixed(0)).join('/')).join(', ')} ms)`);

@@ -8,6 +8,7 @@
 #include "common/UTypes.h"
 #include "inspect/MapStats.h"
 #include "inspect/Pictures.h"
+#include "inspect/RegionsReport.h"
 #include "inspect/WhyCell.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
@@ -79,9 +80,9 @@ TJson Rgb(TRgb colour) {
   return TJson::array({colour.R, colour.G, colour.B});
 }
 
-// What the page shares with the run and with --why: per class its name, map file, overlay
-// colour and shape (the tree rule of infantry too), the diff colours, and the reach of the
-// objects named near a free cell.
+// What the page shares with the run, --why and --regions: per class its name, map file,
+// overlay colour and shape (the tree rule of infantry too), the diff colours, the reach of the
+// objects named near a free cell, and the colours of regions other than the main one.
 TJson SharedRules() {
   constexpr MapClass kClasses[3] = {MapClass::Infantry, MapClass::Tank, MapClass::Car};
   constexpr TRgb kColours[3] = {colours::Infantry, colours::Tank, colours::Car};
@@ -100,6 +101,9 @@ TJson SharedRules() {
                                              ? TJson::array({kTreeLowFraction, kTreeHighFraction})
                                              : TJson()}});
   }
+  TJson regionPalette = TJson::array();
+  for (const TRgb& colour : colours::RegionPalette)
+    regionPalette.push_back(Rgb(colour));
   return {{"classes", classes},
           {"colours",
            {{"free", Rgb(colours::Free)},
@@ -108,7 +112,8 @@ TJson SharedRules() {
             {"bothWays", Rgb(colours::BothWays)},
             {"dimBlocked", Rgb(colours::DimBlocked)},
             {"dimFree", Rgb(colours::DimFree)}}},
-          {"nearReach", kNearReach}};
+          {"nearReach", kNearReach},
+          {"regionPalette", regionPalette}};
 }
 
 // The cells an object may block in any map, as rows r0..r1 by columns c0..c1: the car shape

@@ -142,3 +142,42 @@ test('the sample world page loads with no console error or request, reads a hove
   }
   assert.deepEqual(problems, []);
 });
+
+// A ring of blocked cells around rows and columns 31 to 39: the main region and a pocket of 81.
+const inRing = (r, c) => Math.max(Math.abs(r - 35), Math.abs(c - 35)) === 5;
+
+test('the regions view tints a pocket, reads its number and size under the mouse and centres it from the panel', async () => {
+  const maps = [writeMap('ring.raw', inRing), writeMap('free1.raw', () => false), writeMap('free2.raw', () => false)];
+  const { page, problems } = await open(view('ring.html', maps));
+  await page.select('#regionClass', '0');
+  await page.evaluate(() => new Promise(requestAnimationFrame));
+  colours.pocket = await page.evaluate(() => JSON.parse(document.getElementById('quarnel-data').textContent).regionPalette[0]);
+  assert.equal(await expectColours(page, [[35, 35, 'pocket'], [20, 20, 'free'], [30, 35, 'infantry']]), 3);
+  await page.mouse.move(...await screenPoint(page, 33, 37));
+  assert.deepEqual(JSON.parse(await page.$eval('#readout', (e) => e.dataset.cell)).region, { number: 2, cells: 81 });
+  await page.evaluate(() => window.quarnel.setView(32, 5, 5));
+  await page.click('#regionList li[data-region="2"]');
+  const centre = await page.evaluate(() => {
+    const { x0, z0, scale } = window.quarnel.view, canvas = document.getElementById('canvas');
+    return [x0 + canvas.width / 2 / scale, z0 + canvas.height / 2 / scale];
+  });
+  assert.deepEqual(centre, [35.5, 35.5]);
+  assert.deepEqual(problems, []);
+});
+
+test('clicking a cell that outlines block draws those outlines on the map, and clicking a free one takes them off', async () => {
+  const { page, problems } = await open(view('outlines.html', [...classMaps, ...world]));
+  const outlinePixels = () => page.evaluate(() => {
+    const canvas = document.getElementById('canvas'), data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let count = 0;
+    for (let i = 0; i < data.length; i += 4) if (data[i] === 0 && data[i + 1] === 180 && data[i + 2] === 255) ++count;
+    return count;
+  });
+  await page.evaluate(() => window.quarnel.setView(8, 396.5, 314.5));
+  for (const [row, column, drawn] of [[314, 396, true], [300, 380, false]]) {
+    await page.mouse.click(...await screenPoint(page, row, column));
+    await page.evaluate(() => new Promise(requestAnimationFrame));
+    assert.equal(await outlinePixels() > 100, drawn, `cell (${row}, ${column})`);
+  }
+  assert.deepEqual(problems, []);
+});

@@ -6,6 +6,7 @@
 //     [low, high] for a tree footprint of 1 to 4 cells (infantry), null for the shape;
 //   colours: {free, onlyInA, onlyInB, bothWays, dimBlocked, dimFree} as --overlay and --diff draw;
 //   nearReach: how many rows and columns away the objects named near a free cell block;
+//   regionPalette: the colours of regions other than the main one, as --regions --png draws;
 //   maps[]: {name, file, bits}: bits is the map file, zlib-deflated and base64-encoded;
 //   world: null, or {objectFile, meshDir, meshes[] (paths), objects, matrices, meshParts,
 //     vertices, faces}, each binary part deflated and base64-encoded.

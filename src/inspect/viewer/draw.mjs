@@ -1,15 +1,20 @@
 // Drawing the maps and moving the view. v is the viewer (createViewer, main.mjs): the data,
 // the canvas, the view {scale, x0, z0, fitScale} (x0, z0: world at the left and bottom edges),
-// the maps as row words, and the cells and object marked. A frame is drawn only for the cells
-// the window shows.
+// the maps as row words, the regions shown (shownRegions, panel.mjs), and the cells, region,
+// object and outlines marked. A frame is drawn only for the cells the window shows.
+import { placedCells } from './explain.mjs';
 
 const MAX_SCALE = 32; // pixels per cell
 const OUTSIDE = [228, 230, 234]; // beyond the world
+export const GAP = [0, 0, 0]; // a diagonal gap: a cross on its corner, a pixel when zoomed out
+const GAP_CROSS_SCALE = 6; // pixels per cell from which gaps are crosses
+export const REACHABLE = [255, 200, 0]; // the region reachable from the clicked cell
+const OUTLINE = '#00b4ff'; // the outlines of the objects that block the clicked cell
 
 // The colours by name: each class's, and those of the difference picture.
 export const namedColours = (data) => ({ ...Object.fromEntries(data.classes.map((c) => [c.name, c.colour])), ...data.colours });
 
-const rgba = ([r, g, b]) => (255 << 24) | (b << 16) | (g << 8) | r;
+export const rgba = ([r, g, b]) => (255 << 24) | (b << 16) | (g << 8) | r;
 
 // The cells under the pixel that spans world [a, b): its centre cell when a cell is larger
 // than a pixel, else every cell it touches; clipped to the world (lo > hi: none).
@@ -55,6 +60,77 @@ function palette(v) {
   });
 }
 
+// A pixel row of the regions view, cell row r (the lowest of the pixel's) and blocked, the
+// class's blocked bits of its cell rows OR-ed: blocked in the class's colour, else the colour
+// of the region of its cells (all free cells of a rectangle lie in one region).
+function regionRow(v, shown, r, blocked, cols, pixels, row) {
+  const { labels, colour } = shown, { lo: colLo, hi: colHi, word, mask, w0 } = cols;
+  const dim = rgba(v.colours.dimFree), reachable = rgba(REACHABLE), blockedColour = rgba(v.colours[v.maps[shown.k].name]);
+  let j = labels.rowStart[r];
+  for (let x = 0; x < colLo.length; ++x) {
+    const lo = colLo[x], m = mask[x];
+    if (lo > colHi[x]) { pixels[row + x] = rgba(OUTSIDE); continue; }
+    if (m ? blocked[word[x]] & m : anyBit(blocked, w0, lo, colHi[x])) { pixels[row + x] = blockedColour; continue; }
+    while (labels.to[j] < lo) ++j;
+    const n = labels.region[j];
+    pixels[row + x] = !v.reachable ? colour[n] : n === v.reachable ? reachable : dim;
+  }
+}
+
+// The diagonal gaps in the window: a pixel on each corner when zoomed out, else a cross.
+function drawGaps(v, gaps, pixels) {
+  const { view, ctx } = v, W = v.canvas.width, H = v.canvas.height, s = view.scale, cross = s >= GAP_CROSS_SCALE;
+  // the first gap in row z0 - 1 or above, by bisection (gaps are in row-major order)
+  let k = 0;
+  for (let hi = gaps.row.length; k < hi;) {
+    const mid = (k + hi) >> 1;
+    if (gaps.row[mid] < view.z0 - 1) k = mid + 1; else hi = mid;
+  }
+  ctx.strokeStyle = `rgb(${GAP})`; ctx.lineWidth = 2;
+  ctx.beginPath();
+  for (; k < gaps.row.length && gaps.row[k] < view.z0 + H / s; ++k) {
+    const [x, y] = toScreen(v, gaps.column[k] + 1, gaps.row[k] + 1), d = s / 4;
+    if (x < 0 || y < 0 || x >= W || y >= H) continue;
+    if (!cross) { pixels[Math.floor(y) * W + Math.floor(x)] = rgba(GAP); continue; }
+    ctx.moveTo(x - d, y - d); ctx.lineTo(x + d, y + d); ctx.moveTo(x - d, y + d); ctx.lineTo(x + d, y - d);
+  }
+  if (cross) ctx.stroke();
+}
+
+// The part of the line from (x0, y0) to (x1, y1) inside the box [a, b] by [c, d], or null
+// (Liang-Barsky clipping): outlines may run billions of cells beyond the window.
+function clip(x0, y0, x1, y1, a, b, c, d) {
+  let t0 = 0, t1 = 1;
+  const dx = x1 - x0, dy = y1 - y0;
+  for (const [p, q] of [[-dx, x0 - a], [dx, b - x0], [-dy, y0 - c], [dy, d - y0]]) {
+    if (p === 0) { if (q < 0) return null; continue; }
+    const t = q / p;
+    if (p < 0) t0 = Math.max(t0, t); else t1 = Math.min(t1, t);
+  }
+  return t0 > t1 ? null : [x0 + t0 * dx, y0 + t0 * dy, x0 + t1 * dx, y0 + t1 * dy];
+}
+
+// The outlines of the objects that block the clicked cell: every face edge between the cells
+// of its placed vertices, the covering edge of the answer thicker.
+function drawOutlines(v) {
+  const { ctx, view, world } = v, s = view.scale, box = [view.x0 - 1, view.x0 + v.canvas.width / s + 1, view.z0 - 1, view.z0 + v.canvas.height / s + 1];
+  for (const { object, edge } of v.outlines) {
+    const cells = placedCells(world, object), k = world.mesh[object], f = world.faces;
+    const line = (p, q) => {
+      const part = clip(cells.x[p] + 0.5, cells.y[p] + 0.5, cells.x[q] + 0.5, cells.y[q] + 0.5, ...box);
+      if (!part) return;
+      ctx.moveTo(...toScreen(v, part[0], part[1])); ctx.lineTo(...toScreen(v, part[2], part[3]));
+    };
+    ctx.strokeStyle = OUTLINE; ctx.lineWidth = 1.5;
+    ctx.beginPath();
+    for (let face = world.parts[2 * k + 1]; face < world.parts[2 * k + 3]; ++face)
+      for (let e = 0; e < 3; ++e) line(f[3 * face + e], f[3 * face + (e + 1) % 3]);
+    ctx.stroke();
+    ctx.lineWidth = 4;
+    ctx.beginPath(); line(...edge); ctx.stroke();
+  }
+}
+
 export function draw(v) {
   v.frame = 0;
   const { canvas, ctx, view } = v, N = v.size, outside = rgba(OUTSIDE);
@@ -77,7 +153,7 @@ export function draw(v) {
     mask[x] = (-1 << (colLo[x] & 31)) & ((colHi[x] & 31) === 31 ? -1 : (1 << ((colHi[x] & 31) + 1)) - 1);
   }
   const bufs = [0, 1, 2].map(() => new Int32Array(Math.max(w1 - w0 + 1, 1)));
-  const [b0, b1, b2] = bufs;
+  const [b0, b1, b2] = bufs, shown = v.regions, cols = { lo: colLo, hi: colHi, word, mask, w0 };
   let last = null;
   for (let y = 0; y < H; ++y) {
     const [r0, r1] = cellSpan(v, view.z0 + (H - 1 - y) / s, view.z0 + (H - y) / s);
@@ -86,6 +162,7 @@ export function draw(v) {
     if (last && last[0] === r0 && last[1] === r1) { pixels.copyWithin(row, row - W, row); continue; }
     last = [r0, r1];
     layerRows(v, r0, r1, w0, bufs);
+    if (shown) { regionRow(v, shown, r0, bufs[shown.k], cols, pixels, row); continue; }
     for (let x = 0; x < W; ++x) {
       const lo = colLo[x], hi = colHi[x], i = word[x], m = mask[x];
       if (lo > hi) { pixels[row + x] = outside; continue; }
@@ -94,8 +171,12 @@ export function draw(v) {
       pixels[row + x] = colours[bits];
     }
   }
+  const gaps = cMax >= 0 && shown?.gaps, crosses = s >= GAP_CROSS_SCALE;
+  if (gaps && !crosses) drawGaps(v, gaps, pixels);
   ctx.putImageData(v.image, 0, 0);
+  if (gaps && crosses) drawGaps(v, gaps, pixels);
   drawGrid(v);
+  if (v.outlines.length) drawOutlines(v);
   for (const [r, c, colour] of [[v.selected?.row, v.selected?.column, '#07f'], [v.hoverCell?.row, v.hoverCell?.column, '#000']])
     if (r !== undefined && s >= 4) outlineCell(v, r, c, colour);
   if (v.marker) {

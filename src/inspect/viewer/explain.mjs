@@ -43,7 +43,7 @@ function usedVertices(world, k) {
 // as quarnel does: the products and sums in the same order, in doubles, on float vertices.
 // Cells of 2^53 or more in magnitude are beyond what these doubles hold exactly: such an
 // object is left out (null), so nothing here walks an unbounded line.
-function placedCells(world, i) {
+export function placedCells(world, i) {
   if (world.placed.has(i)) return world.placed.get(i);
   const k = world.mesh[i], m = world.matrices.subarray(6 * i, 6 * i + 6);
   const px = world.numbers[9 * i], pz = world.numbers[9 * i + 2];

@@ -4,7 +4,7 @@
 import { countBits, inflate, loadWorld, rowWords } from './data.mjs';
 import { cellAt, draw, fit, namedColours, redraw, resize, setView, zoomAt } from './draw.mjs';
 import { explain } from './explain.mjs';
-import { $, readout, showAnswer, showCounts, showDifference, showLayers, showWorld } from './panel.mjs';
+import { $, chooseRegions, readout, showAnswer, showCounts, showDifference, showLayers, showReachable, showRegionControls, showWorld } from './panel.mjs';
 
 // The viewer: the page's data and elements and all that changes while it is shown.
 function createViewer(data) {
@@ -13,7 +13,16 @@ function createViewer(data) {
     data, size: data.size, colours: namedColours(data), canvas, ctx: canvas.getContext('2d'),
     view: { scale: 1, x0: 0, z0: 0, fitScale: 1 }, maps: data.maps.map((m) => ({ ...m, on: true, words: null })),
     world: null, hoverCell: null, selected: null, marker: null, frame: 0, image: null,
+    regionCache: new Map(), regions: null, reachable: 0, outlines: [],
   };
+}
+
+// The outline causes of an answer, one per object and covering edge: drawn on the map.
+function outlinesOf(answer) {
+  const found = new Map();
+  for (const cause of answer.classes.flatMap((c) => c.causes).filter((k) => k.kind === 'outline'))
+    found.set(`${cause.object.number} ${cause.edge}`, { object: cause.object.number - 1, edge: cause.edge });
+  return [...found.values()];
 }
 
 function listen(v) {
@@ -46,7 +55,12 @@ function listen(v) {
     if (drag && drag.moved <= 3) {
       v.selected = cellAt(v, e.offsetX, e.offsetY);
       readout(v, v.selected);
-      if (v.world && v.data.mode === 'classes') showAnswer(v, explain(v.world, v.selected.row, v.selected.column));
+      showReachable(v, v.selected);
+      if (v.world && v.data.mode === 'classes') {
+        const answer = explain(v.world, v.selected.row, v.selected.column);
+        showAnswer(v, answer);
+        v.outlines = outlinesOf(answer);
+      }
       redraw(v);
     }
     drag = null;
@@ -75,10 +89,12 @@ function listen(v) {
 
 async function start() {
   const v = createViewer(JSON.parse($('quarnel-data').textContent));
-  // For tests and scripts: the view (scale, x0, z0), moving it, and the answer for any cell.
+  // For tests and scripts: the view (scale, x0, z0), moving it, the answer for any cell, and
+  // showing the regions of class k (null: none), which returns how long labelling them took.
   window.quarnel = {
     view: v.view, setView: (scale, x, z) => setView(v, scale, x, z), fit: () => fit(v),
     explain: (row, column) => explain(v.world, row, column),
+    showRegions: (k, diagonal = false) => chooseRegions(v, k, diagonal),
   };
   const words = await Promise.all(v.maps.map((m) => inflate(m.bits)));
   v.maps.forEach((m, k) => { m.words = rowWords(words[k], v.size); delete m.bits; });
@@ -92,7 +108,7 @@ async function start() {
   listen(v);
   for (const m of v.maps) m.blocked = countBits(m.words);
   if (v.data.mode === 'diff') showDifference(v);
-  else showCounts(v, []);
+  else { showCounts(v, []); showRegionControls(v); }
   if (v.data.world) {
     v.world = await loadWorld(v.data);
     delete v.data.world;

@@ -1,8 +1,9 @@
-// The side panel (layers, counts, objects, the answer for a clicked cell) and the readout
-// under the map. v is the viewer (createViewer, main.mjs).
+// The side panel (layers, regions, counts, objects, the answer for a clicked cell) and the
+// readout under the map. v is the viewer (createViewer, main.mjs).
 import { blockedAt, countBits } from './data.mjs';
-import { redraw, setView } from './draw.mjs';
+import { redraw, rgba, setView } from './draw.mjs';
 import { insideGrid, objectInfo, objectsNear } from './explain.mjs';
+import { diagonalGaps, labelRegions, regionAt, regionColours } from './regions.mjs';
 
 export const $ = (id) => document.getElementById(id);
 const esc = (t) => String(t).replace(/[&<>"]/g, (ch) => `&#${ch.charCodeAt(0)};`);
@@ -67,14 +68,86 @@ export function showWorld(v) {
   });
 }
 
+// --- Regions ------------------------------------------------------------------------------
+
+const LISTED_REGIONS = 100;
+const stepsText = (diagonal) => (diagonal ? 'edge and corner steps' : 'edge steps');
+
+// The regions of class k with edge steps or with diagonal ones, labelled when first shown and
+// kept: labels (regions.mjs), each region's colour at its number, and the gaps of edge steps.
+function regionsOf(v, k, diagonal) {
+  const key = `${k} ${diagonal}`;
+  if (!v.regionCache.has(key)) {
+    const started = performance.now(), words = v.maps[k].words, labels = labelRegions(words, v.size, diagonal);
+    const palette = v.data.regionPalette, index = regionColours(labels, palette.length), gaps = diagonal ? null : diagonalGaps(labels, words);
+    const colour = Uint32Array.from(index, (i, n) => rgba(n === 1 ? v.colours.free : palette[Math.max(i, 0)]));
+    v.regionCache.set(key, { k, diagonal, labels, index, colour, gaps, ms: performance.now() - started });
+  }
+  return v.regionCache.get(key);
+}
+
+// Shows the regions of class k (null: none); returns the milliseconds their labelling took.
+export function chooseRegions(v, k, diagonal) {
+  v.reachable = 0;
+  v.regions = k === null ? null : regionsOf(v, k, diagonal);
+  $('regionClass').value = k ?? '';
+  $('regionDiagonal').checked = diagonal;
+  $('reachable').textContent = '';
+  redraw(v);
+  const shown = v.regions, list = $('regionList');
+  if (!shown) { $('regionSummary').textContent = ''; list.innerHTML = ''; return 0; }
+  const { labels, gaps } = shown, main = labels.cells[1] ?? 0, others = labels.count - 1;
+  $('regionSummary').textContent = `${labels.count} regions; the main one ${main} cells (` +
+    `${(100 * main / Math.max(labels.freeCells, 1)).toFixed(2)} % of the free cells)` +
+    (gaps ? `; ${gaps.row.length} diagonal gaps` : '') + `; labelled in ${shown.ms.toFixed(0)} ms`;
+  list.innerHTML = Array.from({ length: Math.min(others, LISTED_REGIONS) }, (_, i) => {
+    const n = i + 2;
+    return `<li data-region="${n}"><span class="swatch" style="background:rgb(${v.data.regionPalette[shown.index[n]]})"></span>` +
+      `${n}: ${labels.cells[n]} cells, first cell (${labels.first[2 * n]}, ${labels.first[2 * n + 1]})</li>`;
+  }).join('') + (others > LISTED_REGIONS ? `<li class="hint">and ${others - LISTED_REGIONS} more</li>` : '');
+  return shown.ms;
+}
+
+// Centres the view on region n, the whole of it in the window, and marks it.
+function centreOnRegion(v, n) {
+  const b = v.regions.labels.bounds.subarray(4 * n, 4 * n + 4), extent = Math.max(b[1] - b[0], b[3] - b[2]) + 1;
+  v.reachable = n;
+  setView(v, Math.min(v.canvas.width, v.canvas.height) / (1.5 * extent), (b[2] + b[3] + 1) / 2, (b[0] + b[1] + 1) / 2);
+}
+
+export function showRegionControls(v) {
+  $('regions').hidden = false;
+  $('regionClass').innerHTML = '<option value="">none</option>' + v.maps.map((m, k) => `<option value="${k}">${m.name}</option>`).join('');
+  const choose = () => chooseRegions(v, $('regionClass').value === '' ? null : Number($('regionClass').value), $('regionDiagonal').checked);
+  $('regionClass').addEventListener('change', choose);
+  $('regionDiagonal').addEventListener('change', choose);
+  $('regionList').addEventListener('click', (e) => {
+    const n = e.target.closest('li')?.dataset.region;
+    if (n) centreOnRegion(v, Number(n));
+  });
+}
+
+// The region of a clicked cell, all that a unit standing there can reach, marked on the map.
+export function showReachable(v, { row, column }) {
+  if (!v.regions) return;
+  const n = v.reachable = regionAt(v.regions.labels, row, column);
+  $('reachable').textContent = n ? `Reachable from row ${row}, column ${column}: region ${n}, ${v.regions.labels.cells[n]} cells` : '';
+}
+
 export function readout(v, cell) {
   const { row, column } = cell;
   let text = `Cell row ${row}, column ${column}: world x ${column} to ${column + 1}, z ${row} to ${row + 1}`;
   const state = {};
+  let region;
   if (!insideGrid(v, row, column)) text += ', outside the world';
   else {
     for (const m of v.maps) state[m.name] = blockedAt(m.words, v.size, row, column) === 1;
     text += '\n' + v.maps.map((m) => `${m.name}: ${state[m.name] ? 'blocked' : 'free'}`).join(', ');
+    if (v.regions) {
+      const n = regionAt(v.regions.labels, row, column);
+      region = n ? { number: n, cells: v.regions.labels.cells[n] } : null;
+      text += `; ${v.maps[v.regions.k].name} with ${stepsText(v.regions.diagonal)}: ` + (n ? `region ${n} of ${region.cells} cells` : 'no region');
+    }
     if (v.world) {
       const near = objectsNear(v.world, row, row, column, column);
       if (near.length) text += '\nNear: ' + near.slice(0, 6).map((i) => objectText(objectInfo(v.world, i))).join('; ') +
@@ -82,7 +155,7 @@ export function readout(v, cell) {
     }
   }
   $('readout').textContent = text;
-  $('readout').dataset.cell = JSON.stringify({ row, column, blocked: state });
+  $('readout').dataset.cell = JSON.stringify({ row, column, blocked: state, region });
 }
 
 export function showAnswer(v, answer) {
