@@ -11,7 +11,7 @@
 #include "mesh/WorldObjects.h"
 #include "segutils/MapFileReader.h"
 
-#ifdef QUARNEL_FUZZ_VIEW
+#ifdef QUARNEL_INSPECT_VIEW
 #include "inspect/ViewData.h"
 #endif
 
@@ -155,7 +155,7 @@ std::vector<std::pair<uint32_t, uint32_t>> CellsToAsk(const uint8_t* data, size_
   return cells;
 }
 
-#ifdef QUARNEL_FUZZ_VIEW
+#ifdef QUARNEL_INSPECT_VIEW
 void CheckViewData(const TViewRequest& request) {
   try {
     const std::string data = BuildViewData(request);
@@ -169,7 +169,7 @@ void CheckViewData(const TViewRequest& request) {
 #endif
 
 void BuildViews(bool runOk, bool worldOk, uint64_t choice) {
-#ifdef QUARNEL_FUZZ_VIEW
+#ifdef QUARNEL_INSPECT_VIEW
   const std::vector<std::string> maps =
       runOk ? std::vector<std::string>(kMaps, kMaps + 3)
             : std::vector<std::string>{kFixedMaps[0], kFixedMaps[1], kFixedMaps[choice % 2]};

@@ -156,3 +156,20 @@ TEST(CollisionMesh, KeepsWhatALiteralFieldByFieldReaderKeepsForRandomAndDamagedF
 }
 
 } // namespace
+
+namespace {
+
+// A mesh file is taken under the name its folder stores, whatever letter case the object file
+// writes it in, on every platform.
+TEST(MeshDirectory, FindsAMeshFileInAnyLetterCaseUnderTheFoldersSpelling) {
+  testutil::TempDir dir;
+  const std::string folder = (dir / "Meshes").string() + kPathDelimiter;
+  std::filesystem::create_directory(dir / "Meshes");
+  testutil::WriteFile(folder + "Bunker_M1.sm", "x");
+  TMeshDirectory meshes;
+  for (const char* asked : {"Bunker_M1.sm", "bunker_m1.sm", "BUNKER_M1.SM"})
+    EXPECT_EQ(meshes.ResolveFileName(folder + asked), folder + "Bunker_M1.sm") << asked;
+  EXPECT_EQ(meshes.ResolveFileName(folder + "Bunker_M2.sm"), "");
+}
+
+} // namespace

@@ -11,7 +11,16 @@
 #include <sstream>
 
 #ifdef QUARNEL_INSPECT_PNG
-#include <png.h>
+#include "common/UTypes.h"
+#include "inspect/PngWriter.h"
+
+#define STBI_NO_STDIO
+#define STBI_ONLY_PNG
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb/stb_image.h>
+
+#include <memory>
 #endif
 
 using namespace quarnel;
@@ -248,6 +257,19 @@ TEST(InspectCommandLine, PrintsStatisticsDifferencesAndPicturesOfEachMode) {
 }
 
 #if !defined(_WIN32) && defined(QUARNEL_INSPECT_PNG)
+TImage DecodePng(const std::string& bytes) {
+  int width = 0, height = 0, channels = 0;
+  const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
+      stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
+                            static_cast<int>(bytes.size()), &width, &height, &channels, 0),
+      stbi_image_free);
+  if (pixels == nullptr || channels != 3)
+    return {};
+  TImage image(width, height);
+  std::copy_n(pixels.get(), image.Pixels.size(), image.Pixels.begin());
+  return image;
+}
+
 TEST(InspectTool, WritesThePicturePixelForPixelAndAnUnwritableOneFailsTheRun) {
   TempDir dir;
   const std::string a = Save(dir, "a.raw", 192, {{0, 0}, {191, 191}, {2, 190}, {0, 191}});
@@ -255,16 +277,37 @@ TEST(InspectTool, WritesThePicturePixelForPixelAndAnUnwritableOneFailsTheRun) {
   const std::vector<std::string> args = {"--overlay", b, a, b, "--png", (dir / "p.png").string()};
   EXPECT_EQ(RunProgram(QUARNEL_INSPECT_EXE, args, dir.Path).Status, 0);
   const TImage expected = Inspect(args).Pictures.at(0);
-  png_image image{};
-  image.version = PNG_IMAGE_VERSION;
-  ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir / "p.png").c_str()));
-  EXPECT_EQ(image.format, PNG_FORMAT_RGB);
-  TImage read(image.width, image.height);
-  ASSERT_TRUE(png_image_finish_read(&image, nullptr, read.Pixels.data(), 0, nullptr));
-  EXPECT_TRUE(read.Width == expected.Width && read.Pixels == expected.Pixels);
+  const TImage read = DecodePng(ReadFile(dir / "p.png"));
+  EXPECT_EQ(read.Width, expected.Width);
+  EXPECT_EQ(read.Pixels, expected.Pixels);
   const auto bad = RunProgram(QUARNEL_INSPECT_EXE, {"a.raw", "--png", "no/a.png"}, dir.Path);
   EXPECT_EQ(bad.Status, 2);
   EXPECT_EQ(bad.Error, "quarnel-inspect: Error opening file: no/a.png\n");
+}
+
+TEST(PngWriter, NamesTheFileAndTheReasonOfEachFailure) {
+  TempDir dir;
+  TImage tooWide; // the size alone decides: no pixels are needed to refuse it
+  tooWide.Width = 300'000'000, tooWide.Height = 1;
+  TImage tooTall;
+  tooTall.Width = 30'000, tooTall.Height = 30'000;
+  const std::string big = (dir / "big.png").string(), tooLarge = "the picture is too large for "
+                                                                 "PNG: give a larger --scale";
+  const struct {
+    TImage Image;
+    std::string Name, Reason;
+  } cases[] = {{tooWide, big, tooLarge},
+               {tooTall, big, tooLarge},
+               {TImage(64, 64), "/dev/full", "the file could not be written"}};
+  for (const auto& c : cases) {
+    try {
+      WritePng(c.Image, c.Name);
+      ADD_FAILURE() << c.Reason;
+    } catch (const Exception& e) {
+      EXPECT_EQ(std::string(e.what()), "Error writing file: " + c.Name + " (" + c.Reason + ")");
+    }
+  }
+  EXPECT_FALSE(fs::exists(big)) << "a picture too large is refused before the file is made";
 }
 #endif
 

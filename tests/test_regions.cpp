@@ -12,6 +12,7 @@
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <algorithm>
 #include <cmath>
@@ -194,6 +195,7 @@ InspectRun Inspect(const std::vector<std::string>& args) {
 TEST(RegionsCommands, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
   TempDir dir;
   const std::string map = (dir / "hand.raw").string();
+  const std::string jsonMap = nlohmann::json(map).dump(); // quoted, "\\" on Windows
   HandMadeMap().SaveToFile(map);
   InspectRun run = Inspect({"--regions", map, "--limit", "1"});
   EXPECT_EQ(run.Status, 0);
@@ -208,8 +210,8 @@ TEST(RegionsCommands, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
                          "  (0, 0) and (1, 1): regions 3 and 1\n  and 1 more\n");
   run = Inspect({"--regions", "--json", "--diagonal", "--limit", "1", map, map});
   const std::string one =
-      R"({"map":")" + map +
-      R"(","size":64,"diagonal":true,"freeCells":4071,"regions":2,"main":{"number":1,"cells":4070,"first":{"row":0,"column":0},"rows":[0,63],"columns":[0,63],"touchesEdge":true,"share":0.9997543601080816},"others":[{"number":2,"cells":1,"first":{"row":21,"column":21},"rows":[21,21],"columns":[21,21],"touchesEdge":false}],"more":{"regions":0,"cells":0},"cellsOutsideMain":1})";
+      R"({"map":)" + jsonMap +
+      R"(,"size":64,"diagonal":true,"freeCells":4071,"regions":2,"main":{"number":1,"cells":4070,"first":{"row":0,"column":0},"rows":[0,63],"columns":[0,63],"touchesEdge":true,"share":0.9997543601080816},"others":[{"number":2,"cells":1,"first":{"row":21,"column":21},"rows":[21,21],"columns":[21,21],"touchesEdge":false}],"more":{"regions":0,"cells":0},"cellsOutsideMain":1})";
   EXPECT_EQ(run.Out, "[" + one + "," + one + "]\n");
   run = Inspect({"--regions", "--json", "--limit", "0", map});
   EXPECT_NE(run.Out.find(R"("gaps":{"count":2,"first":[]})"), std::string::npos) << run.Out;
@@ -227,8 +229,8 @@ TEST(RegionsCommands, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
   EXPECT_EQ(run.Status, 1);
   EXPECT_EQ(
       run.Out,
-      R"({"map":")" + map +
-          R"(","diagonal":false,"from":{"row":12,"column":12},"to":{"row":15,"column":16},"found":false,"reason":"regions","regions":[{"number":2,"cells":9},{"number":1,"cells":4060}]})"
+      R"({"map":)" + jsonMap +
+          R"(,"diagonal":false,"from":{"row":12,"column":12},"to":{"row":15,"column":16},"found":false,"reason":"regions","regions":[{"number":2,"cells":9},{"number":1,"cells":4060}]})"
           "\n");
   const std::pair<std::vector<std::string>, std::string> noPath[] = {
       {{"--path", "0,0", "64,3", map}, "No path: the end (64, 3) is outside the 64 by 64 map\n"},

@@ -33,6 +33,16 @@ bool ExistsAsNonDirectory(const std::string& name) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
 }
 
+std::string StoredFileName(const std::string& name) {
+  WIN32_FIND_DATAA data;
+  const HANDLE found = FindFirstFileA(name.c_str(), &data);
+  if (found == INVALID_HANDLE_VALUE)
+    return name;
+  FindClose(found);
+  const size_t slash = name.find_last_of("\\/");
+  return name.substr(0, slash == std::string::npos ? 0 : slash + 1) + data.cFileName;
+}
+
 bool DeleteFileNamed(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
 }
@@ -145,6 +155,10 @@ bool IsRegularFile(const std::string& name) {
 bool ExistsAsNonDirectory(const std::string& name) {
   struct stat st;
   return stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+std::string StoredFileName(const std::string& name) {
+  return name;
 }
 
 bool DeleteFileNamed(const std::string& name) {

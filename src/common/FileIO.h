@@ -23,6 +23,11 @@ bool IsRegularFile(const std::string& name);
 // True when name exists and is not a directory.
 bool ExistsAsNonDirectory(const std::string& name);
 
+// The name of an existing file as its folder stores it, the folder part of name kept: on
+// Windows, whose file names match without regard to letter case, "m\\bunker_m1.sm" may be stored
+// as "m\\Bunker_M1.sm"; elsewhere name itself.
+std::string StoredFileName(const std::string& name);
+
 // Deletes a file; false on failure.
 bool DeleteFileNamed(const std::string& name);
 

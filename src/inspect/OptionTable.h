@@ -70,7 +70,7 @@ public:
 // A part of the program that a build may lack.
 enum class TFeature { None, Png, View };
 
-// What the build has: PNG output needs libpng, the viewer page zlib.
+// What the build has: PNG output needs stb_image_write, the viewer page zlib.
 struct TBuild {
   bool Png = false, View = false;
   bool Has(TFeature feature) const;

@@ -1,6 +1,8 @@
 // A* over the cell grid, its per-cell state kept per segment reached.
 #include "inspect/PathSearch.h"
 
+#include "inspect/JumpPointSearch.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -79,21 +81,17 @@ private:
   std::vector<std::vector<TOpen>> Buckets;
 };
 
+// A* with edge steps only (P. Hart, N. Nilsson and B. Raphael, "A Formal Basis for the
+// Heuristic Determination of Minimum Cost Paths", 1968).
 class TSearch {
 public:
-  TSearch(const TPathmap& map, bool diagonal)
-      : Map(map), Steps(diagonal ? 8 : 4), N(map.Size()), S(uint32_t(map.SegmentCount())),
-        States(size_t(S) * S) {}
+  explicit TSearch(const TPathmap& map)
+      : Map(map), N(map.Size()), S(uint32_t(map.SegmentCount())), States(size_t(S) * S) {}
 
-  // The octile distance (the exact cost on a grid free of walls with diagonal steps of cost
-  // the square root of 2; P. Hart, N. Nilsson and B. Raphael, "A Formal Basis for the
-  // Heuristic Determination of Minimum Cost Paths", 1968, for A*); with edge steps only it
-  // becomes the Manhattan distance. Both are consistent, so a cell is expanded once.
+  // The Manhattan distance: exact on a grid free of walls, and consistent, so a cell is
+  // expanded once.
   double Heuristic(uint32_t row, uint32_t column, TCell end) const {
-    const double dr = std::fabs(double(row) - end.Row), dc = std::fabs(double(column) - end.Column);
-    if (Steps == 4)
-      return dr + dc;
-    return std::max(dr, dc) + (kSqrt2 - 1) * std::min(dr, dc);
+    return std::fabs(double(row) - end.Row) + std::fabs(double(column) - end.Column);
   }
 
   TSegmentState& State(uint32_t row, uint32_t column) {
@@ -132,7 +130,7 @@ public:
       const uint32_t rowIn = top.Row % 64, columnIn = top.Column % 64;
       const bool inside = rowIn - 1 < 62 && columnIn - 1 < 62;
       const uint64_t* words = Map.Segment(int32_t(top.Row / 64), int32_t(top.Column / 64));
-      for (int s = 0; s < Steps; ++s) {
+      for (int s = 0; s < 4; ++s) {
         const int64_t row = int64_t(top.Row) + kRowStep[s];
         const int64_t column = int64_t(top.Column) + kColumnStep[s];
         TSegmentState* next = &state;
@@ -146,7 +144,7 @@ public:
           next = &State(uint32_t(row), uint32_t(column));
           k = Index(uint32_t(row), uint32_t(column));
         }
-        const double g = top.G + (s < 4 ? 1.0 : kSqrt2);
+        const double g = top.G + 1;
         if ((next->Step[k] & kClosed) != 0 || g >= next->Cost[k])
           continue;
         next->Cost[k] = g;
@@ -177,7 +175,6 @@ private:
   }
 
   const TPathmap& Map;
-  const int Steps;
   const int64_t N;
   const uint32_t S;
   std::vector<std::unique_ptr<TSegmentState>> States;
@@ -208,8 +205,21 @@ TPathResult FindPath(const TPathmap& map, const TRegions& regions, TCell start, 
     result.Outcome = TPathOutcome::Apart;
     return result;
   }
-  std::vector<uint8_t> steps = TSearch(map, regions.Diagonal).Run(start, end);
-  std::reverse(steps.begin(), steps.end());
+  std::vector<uint8_t> steps;
+  if (regions.Diagonal) {
+    const std::vector<TCell> points = JumpPointPath(map, start, end);
+    for (size_t k = 1; k < points.size(); ++k) {
+      const int64_t dr = int64_t(points[k].Row) - points[k - 1].Row;
+      const int64_t dc = int64_t(points[k].Column) - points[k - 1].Column;
+      int s = 0;
+      while (kRowStep[s] != (dr > 0) - (dr < 0) || kColumnStep[s] != (dc > 0) - (dc < 0))
+        ++s;
+      steps.insert(steps.end(), size_t(std::max(std::llabs(dr), std::llabs(dc))), uint8_t(s));
+    }
+  } else {
+    steps = TSearch(map).Run(start, end);
+    std::reverse(steps.begin(), steps.end());
+  }
   result.Turns.push_back(start);
   TCell at = start;
   for (size_t k = 0; k < steps.size(); ++k) {

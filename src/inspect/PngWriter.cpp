@@ -1,79 +1,57 @@
-// PNG output through libpng, which reports its errors by longjmp.
+// PNG output through stb_image_write (Debian's libstb-dev). Its deflate is its own plain C
+// code, not the platform's zlib, so a picture's bytes do not depend on the platform.
 #include "inspect/PngWriter.h"
 
 #include "common/FileIO.h"
 #include "common/UTypes.h"
 
-#include <png.h>
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
 
-#include <cstdio>
+#include <climits>
+#include <cstdint>
 
 namespace quarnel {
 
 namespace {
 
-struct TPngContext {
+// stb_image_write counts in int the filtered rows (a filter byte and 3 bytes a pixel) and the
+// deflated stream, which its fixed codes make at most 9/8 of them and whose growing buffer
+// may reach twice that: 2 * 9/8 * rowBytes must stay below INT_MAX, with room for headers.
+constexpr uint64_t kMaxRowBytes = INT_MAX / 10 * 4;
+
+struct TPngOutput {
   TFile* File = nullptr;
-  char Message[200] = {};
+  bool Failed = false;
 };
 
-void OnError(png_structp png, png_const_charp message) {
-  auto* context = static_cast<TPngContext*>(png_get_error_ptr(png));
-  std::snprintf(context->Message, sizeof context->Message, "%s", message);
-  png_longjmp(png, 1);
-}
-
-void OnWarning(png_structp, png_const_charp) {}
-
-void OnWrite(png_structp png, png_bytep data, png_size_t length) {
-  auto* context = static_cast<TPngContext*>(png_get_io_ptr(png));
-  if (context->File->Write(data, length) != static_cast<int64_t>(length))
-    png_error(png, "the file could not be written");
-}
-
-void OnFlush(png_structp) {}
-
-// Encodes the picture into context->File; false with context->Message set on failure.
-// libpng leaves this frame through longjmp, so nothing in it may need a destructor.
-bool Encode(const TImage& image, TPngContext* context) {
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, context, OnError, OnWarning);
-  if (png == nullptr) {
-    std::snprintf(context->Message, sizeof context->Message, "%s", kOutOfMemory);
-    return false;
-  }
-  png_infop info = png_create_info_struct(png);
-  if (info == nullptr) {
-    png_destroy_write_struct(&png, nullptr);
-    std::snprintf(context->Message, sizeof context->Message, "%s", kOutOfMemory);
-    return false;
-  }
-  if (setjmp(png_jmpbuf(png))) {
-    png_destroy_write_struct(&png, &info);
-    return false;
-  }
-  png_set_write_fn(png, context, OnWrite, OnFlush);
-  png_set_IHDR(png, info, image.Width, image.Height, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
-               PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
-  png_write_info(png, info);
-  for (uint32_t y = 0; y < image.Height; ++y)
-    png_write_row(png, image.Pixels.data() + size_t{y} * image.Width * 3);
-  png_write_end(png, nullptr);
-  png_destroy_write_struct(&png, &info);
-  return true;
+void OnWrite(void* context, void* data, int size) {
+  auto* output = static_cast<TPngOutput*>(context);
+  if (!output->Failed && output->File->Write(data, size) != size)
+    output->Failed = true;
 }
 
 } // namespace
 
 void WritePng(const TImage& image, const std::string& fileName) {
+  if ((uint64_t{image.Width} * 3 + 1) * image.Height > kMaxRowBytes)
+    throw Exception("Error writing file: " + fileName +
+                    " (the picture is too large for PNG: give a larger --scale)");
   TFile file;
   if (!file.Create(fileName, /*exclusive=*/false))
     throw Exception("Error opening file: " + fileName);
-  TPngContext context;
-  context.File = &file;
-  const bool encoded = Encode(image, &context);
+  TPngOutput output;
+  output.File = &file;
+  const int width = static_cast<int>(image.Width), height = static_cast<int>(image.Height);
+  const bool encoded = stbi_write_png_to_func(OnWrite, &output, width, height, 3,
+                                              image.Pixels.data(), width * 3) != 0;
   const bool closed = file.Close();
   if (!encoded)
-    throw Exception("Error writing file: " + fileName + " (" + context.Message + ")");
+    throw Exception("Error writing file: " + fileName + " (" + kOutOfMemory + ")");
+  if (output.Failed)
+    throw Exception("Error writing file: " + fileName + " (the file could not be written)");
   if (!closed)
     throw Exception("Error writing file: " + fileName);
 }

@@ -1,6 +1,8 @@
 // Labelling regions segment by segment, joined across segment borders with union-find.
 #include "inspect/Regions.h"
 
+#include "inspect/UnionFind.h"
+
 #include <algorithm>
 #include <cassert>
 
@@ -67,11 +69,7 @@ private:
     Stats.push_back(stats);
     return static_cast<uint32_t>(Parent.size() - 1);
   }
-  uint32_t Find(uint32_t x) {
-    while (Parent[x] != x)
-      x = Parent[x] = Parent[Parent[x]];
-    return x;
-  }
+  uint32_t Find(uint32_t x) { return FindRoot(Parent, x); }
   // Union by size (in cells); the root keeps the merged statistics.
   void Join(uint32_t a, uint32_t b) {
     a = Find(a), b = Find(b);

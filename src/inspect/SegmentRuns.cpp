@@ -1,6 +1,8 @@
 // Runs of free cells in a segment's rows, joined into pieces with a small union-find.
 #include "inspect/SegmentRuns.h"
 
+#include "inspect/UnionFind.h"
+
 #include <algorithm>
 #include <bit>
 #include <cassert>
@@ -16,16 +18,12 @@ uint32_t TSegmentRuns::PieceAt(uint32_t k, uint32_t t) const {
 
 namespace {
 
-// Union-find (Tarjan and van Leeuwen, see Regions.cpp) over the runs of one segment (at most 64 ×
+// Union-find (UnionFind.h) over the runs of one segment (at most 64 ×
 // 32), joined by index; the smaller index stays the root, so a piece's root is its first run in
 // row-major order.
 struct TRunSets {
   std::array<uint16_t, 2048> Parent;
-  uint16_t Find(uint16_t x) {
-    while (Parent[x] != x)
-      x = Parent[x] = Parent[Parent[x]];
-    return x;
-  }
+  uint16_t Find(uint16_t x) { return FindRoot(Parent, x); }
   void Join(uint16_t a, uint16_t b) {
     a = Find(a), b = Find(b);
     if (a != b)

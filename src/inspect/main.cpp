@@ -8,7 +8,18 @@
 #include <string>
 #include <vector>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#include <stdio.h>
+#endif
+
 int main(int argc, char** argv) {
+#ifdef _WIN32
+  // Lines end in "\n" on every platform, so that the output (JSON above all) is the same bytes.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+#endif
   const std::vector<std::string> args(argv + 1, argv + argc);
   quarnel::TImageWriter writePng;
 #ifdef QUARNEL_INSPECT_PNG

@@ -23,7 +23,7 @@ std::string TMeshDirectory::ResolveFileName(const std::string& fileName) {
     return known->second;
   std::string found;
   if (IsRegularFile(fileName)) {
-    found = fileName;
+    found = StoredFileName(fileName); // the folder's spelling also where case is ignored
   } else {
 #ifndef _WIN32
     const size_t slash = fileName.rfind('/');
