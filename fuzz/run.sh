@@ -31,6 +31,7 @@ work=${QUARNEL_FUZZ_WORK:-$build/fuzz-work}
 jobs=${QUARNEL_FUZZ_JOBS:-1}
 declare -A dict=([fuzz_object_file]=con.dict [fuzz_mesh]=mesh.dict [fuzz_run]=run.dict
   [fuzz_map_file]=map.dict [fuzz_why_view]=run.dict)
+declare -A shares=([fuzz_why_view]=fuzz_run)
 for target in "${targets[@]}"; do
   [[ -n ${dict[$target]:-} ]] || { echo "unknown target: $target" >&2; exit 2; }
 done
@@ -78,13 +79,17 @@ fi
 # Replaces the kept corpus of a target by the fewest inputs, kept or found, that reach every
 # edge they reach together (-use_counters=0: how often an edge runs does not count, which keeps
 # the corpus a few dozen files a target), each named by the SHA-1 of its bytes.
+# A target that reads the inputs of another (shares) starts from that one's kept corpus too, and
+# keeps only the inputs that reach edges beyond it.
 keep_corpus() {
-  local target=$1 kept=$root/fuzz/corpus/$1 merged=$work/merged/$1
+  local target=$1 kept=$root/fuzz/corpus/$1 merged=$work/merged/$1 base=${shares[$1]:-}
   rm -rf "$merged"
   mkdir -p "$merged"
+  [[ -z $base ]] || find "$root/fuzz/corpus/$base" -type f -exec cp -t "$merged" {} +
   "$build/fuzz/$target" -merge=1 -use_counters=0 "$merged" "$kept" "$work/corpus/$target" \
     "$work/seeds/$target" -rss_limit_mb=2048 -timeout=10 -max_len=8192 \
     >"$work/$target.merge.log" 2>&1 || return 1
+  [[ -z $base ]] || find "$root/fuzz/corpus/$base" -type f -printf "$merged/%f\\0" | xargs -0 rm -f
   find "$kept" -type f -delete
   find "$merged" -type f -exec mv -t "$kept" {} +
 }
@@ -94,8 +99,10 @@ run_target() {
   local target=$1 corpus=$work/corpus/$1 artifacts=$work/artifacts/$1/ log=$work/$1.log
   mkdir -p "$corpus" "$artifacts"
   local status=0
-  "$build/fuzz/$target" "$corpus" "$root/fuzz/corpus/$target" "$work/seeds/$target" \
-    -max_total_time="$seconds" \
+  local shared=()
+  [[ -z ${shares[$target]:-} ]] || shared=("$root/fuzz/corpus/${shares[$target]}")
+  "$build/fuzz/$target" "$corpus" "$root/fuzz/corpus/$target" "${shared[@]}" \
+    "$work/seeds/$target" -max_total_time="$seconds" \
     -rss_limit_mb=2048 -timeout=10 -max_len=8192 -dict="$root/fuzz/${dict[$target]}" \
     -artifact_prefix="$artifacts" -print_final_stats=1 >"$log" 2>&1 || status=$?
   local runs line
