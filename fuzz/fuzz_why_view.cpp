@@ -4,6 +4,7 @@
 // class exactly when the run's map blocks it, --why prints its answer as text and as JSON, and
 // the page's data is built from the maps (or from fixed maps when the run fails). Everything
 // ends in a result or in a quarnel::Exception with a message.
+#include "FuzzWorld.h"
 #include "common/UTypes.h"
 #include "driver/GenerateMaps.h"
 #include "inspect/WhyCell.h"
@@ -14,28 +15,18 @@
 #include "inspect/ViewData.h"
 #endif
 
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
-#include <string_view>
-#include <unistd.h>
+#include <vector>
 
 using namespace quarnel;
-namespace fs = std::filesystem;
+using fuzzworld::Require;
 
-static fs::path WorkDir;
 static const std::vector<std::string> kMaps = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw",
                                                "Car4Level0Map.raw"};
 static const std::vector<std::string> kFixedMaps = {"fixed/free.raw", "fixed/some.raw",
                                                     "fixed/free.raw"};
-
-static void Require(bool condition, const char* what) {
-  if (!condition)
-    std::fprintf(stderr, "broken: %s\n", what), std::abort();
-}
 
 // Runs f; an Exception must carry a message. False when one was raised.
 template <class F> static bool Succeeds(F&& f) {
@@ -49,15 +40,8 @@ template <class F> static bool Succeeds(F&& f) {
 }
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  WorkDir = fs::temp_directory_path() / ("quarnel-fuzz-why-" + std::to_string(getpid()));
-  fs::create_directories(WorkDir / "meshes");
-  fs::create_directories(WorkDir / "fixed");
-  fs::current_path(WorkDir);
-  std::atexit([] {
-    std::error_code ec;
-    fs::current_path(WorkDir.parent_path(), ec);
-    fs::remove_all(WorkDir, ec);
-  });
+  fuzzworld::EnterWorkFolder("quarnel-fuzz-why");
+  std::filesystem::create_directories("fixed");
   TPathmap map;
   map.SetSize(64);
   map.SaveToFile(kFixedMaps[0]);
@@ -68,21 +52,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  constexpr std::string_view kSeparator = "\n~~quarnel~~\n";
-  const char* const files[] = {"objects.con", "meshes/a.sm", "meshes/b.sm"};
-  std::string_view rest(reinterpret_cast<const char*>(data), size), parts[3];
-  int count = 0;
-  for (size_t cut = 0; cut != std::string_view::npos; rest.remove_prefix(cut + kSeparator.size())) {
-    cut = count < 2 ? rest.find(kSeparator) : std::string_view::npos;
-    parts[count++] = rest.substr(0, cut);
-    if (cut == std::string_view::npos)
-      break;
-  }
-  for (int i = 0; i < 3; ++i) // a missing part is a missing file
-    if (i < count)
-      std::ofstream(files[i], std::ios::binary | std::ios::trunc) << parts[i];
-    else
-      fs::remove(files[i]);
+  fuzzworld::WriteWorld(data, size);
 
   std::ostringstream console;
   const bool runOk = Succeeds([&] { GenerateMaps("objects.con", "meshes/", 64, console); });
