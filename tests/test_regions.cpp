@@ -242,6 +242,17 @@ TEST(RegionsCommands, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
   }
 }
 
+// A map file named in the Windows code page (the byte 0xE9, e) is named in UTF-8 in the JSON.
+TEST(RegionsCommands, NameTheMapInUtf8InTheirJson) {
+  TempDir dir;
+  const std::string map = (dir / "h\xE9.raw").string();
+  HandMadeMap().SaveToFile(map);
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {"--regions", map, "--json"}, {"--path", "0,0", "1,1", map, "--json"}})
+    EXPECT_TRUE(nlohmann::json::parse(Inspect(args).Out)["map"].get<std::string>().ends_with(
+        "h\xC3\xA9.raw"));
+}
+
 TEST(RegionsCommands, ReportEachMistakeWithStatusTwoAndWriteNoPartialCopy) {
   TempDir dir;
   const std::string map = (dir / "in.raw").string(), same = (dir.Path / "." / "in.raw").string();

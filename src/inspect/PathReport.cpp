@@ -1,6 +1,7 @@
 // The found path, or the reason there is none, as text, JSON and a picture.
 #include "inspect/PathReport.h"
 
+#include "common/TextEncoding.h"
 #include "segutils/MapFormat.h"
 
 #include <nlohmann/json.hpp>
@@ -69,7 +70,7 @@ std::string PathJson(const TPathQuery& query, const TPathResult& path) {
     return nlohmann::ordered_json{{"row", c.Row}, {"column", c.Column}};
   };
   nlohmann::ordered_json doc;
-  doc["map"] = query.Map;
+  doc["map"] = Utf8FromSystemText(query.Map);
   doc["diagonal"] = query.Diagonal;
   doc["from"] = cell(query.Start);
   doc["to"] = cell(query.End);

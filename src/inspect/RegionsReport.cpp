@@ -1,6 +1,8 @@
 // The region table as text and JSON, and the picture of the regions.
 #include "inspect/RegionsReport.h"
 
+#include "common/TextEncoding.h"
+
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
@@ -99,7 +101,7 @@ nlohmann::ordered_json RegionJson(size_t number, const TRegion& region) {
 
 std::string RegionsJson(const std::string& name, const TRegions& regions, size_t limit) {
   nlohmann::ordered_json doc;
-  doc["map"] = name;
+  doc["map"] = Utf8FromSystemText(name);
   doc["size"] = regions.Size;
   doc["diagonal"] = regions.Diagonal;
   doc["freeCells"] = regions.FreeCells;
