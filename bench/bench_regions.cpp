@@ -2,9 +2,9 @@
 // maps of the 8192 world, and of the same objects in a 65536 world, labelled; a path from
 // corner to corner of the 8192 infantry map.
 #include "BenchWorld.h"
+#include "analysis/PathSearch.h"
+#include "analysis/Regions.h"
 #include "driver/GenerateMaps.h"
-#include "inspect/PathSearch.h"
-#include "inspect/Regions.h"
 #include "segutils/MapFileReader.h"
 
 #include <benchmark/benchmark.h>

@@ -1,8 +1,8 @@
 // quarnel-inspect --why on the generated benchmark world of 8192 cells and 40,000 objects: one
 // answer with the loading of the objects and meshes, and the answer alone.
 #include "BenchWorld.h"
-#include "inspect/MapStats.h"
-#include "inspect/WhyCell.h"
+#include "analysis/Cell.h"
+#include "explain/WhyCell.h"
 #include "mesh/WorldObjects.h"
 #include "raster/Footprints.h"
 

@@ -4,7 +4,7 @@
 # SCRIPTS (comma-separated, each after those it imports) as one classic script, since a page
 # opened from file:// cannot load modules: their import lines dropped and "export " taken off
 # their declarations, so their top-level names must differ.
-# Usage: cmake -DSOURCE_DIR=<src/inspect/viewer> -DSCRIPTS=<a.mjs,b.mjs> -DOUTPUT=<file.cpp>
+# Usage: cmake -DSOURCE_DIR=<src/viewer/page> -DSCRIPTS=<a.mjs,b.mjs> -DOUTPUT=<file.cpp>
 #        -P EmbedViewer.cmake
 file(READ ${SOURCE_DIR}/viewer.html page)
 file(READ ${SOURCE_DIR}/viewer.css css)
@@ -28,8 +28,8 @@ string(REGEX REPLACE "(0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x..,0x
 string(LENGTH "${hex}" digits)
 math(EXPR size "${digits} / 2")
 file(WRITE ${OUTPUT}
-     "// Generated from src/inspect/viewer by cmake/EmbedViewer.cmake; do not edit.\n"
-     "#include \"inspect/ViewPage.h\"\n\n"
+     "// Generated from src/viewer/page by cmake/EmbedViewer.cmake; do not edit.\n"
+     "#include \"viewer/ViewPage.h\"\n\n"
      "namespace quarnel {\n\n"
      "static const unsigned char kPage[${size}] = {\n${bytes}};\n\n"
      "std::string_view ViewerTemplate() {\n"

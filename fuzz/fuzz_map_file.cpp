@@ -5,12 +5,12 @@
 // that names the file and leaves the map unchanged. Its statistics, differences, pictures,
 // regions (both kinds of step), paths and sealing hold together, and on small maps the regions,
 // gaps and path lengths are those of the plain flood fill and Dijkstra.
+#include "analysis/MapStats.h"
+#include "analysis/PathSearch.h"
+#include "analysis/Regions.h"
+#include "analysis/Seal.h"
 #include "common/UTypes.h"
-#include "inspect/MapStats.h"
-#include "inspect/PathSearch.h"
-#include "inspect/Pictures.h"
-#include "inspect/Regions.h"
-#include "inspect/Seal.h"
+#include "pictures/Pictures.h"
 #include "segutils/MapFileReader.h"
 #include "support/PlainRegions.h"
 

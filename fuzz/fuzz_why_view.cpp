@@ -7,12 +7,12 @@
 #include "FuzzWorld.h"
 #include "common/UTypes.h"
 #include "driver/GenerateMaps.h"
-#include "inspect/WhyCell.h"
-#include "inspect/WhyReport.h"
+#include "explain/WhyCell.h"
+#include "inspect/CommandLine.h"
 #include "mesh/WorldObjects.h"
 #include "segutils/MapFileReader.h"
 #ifdef QUARNEL_INSPECT_VIEW
-#include "inspect/ViewData.h"
+#include "viewer/ViewData.h"
 #endif
 
 #include <filesystem>
@@ -85,12 +85,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
               "the answer agrees with the map");
   }
   for (const bool json : {false, true}) {
-    TWhyRequest request{cells[2][0], cells[2][1], "objects.con", "meshes", 64, json, {}};
+    std::vector<std::string> args = {
+        "--why",     std::to_string(cells[2][0]) + "," + std::to_string(cells[2][1]),
+        "--objects", "objects.con",
+        "--meshes",  "meshes",
+        "--size",    "64"};
+    if (json)
+      args.push_back("--json");
     if (runOk)
-      request.Maps = kMaps;
-    std::ostringstream out;
-    bool agrees = false;
-    Require(Succeeds([&] { agrees = RunWhy(request, out); }) ? agrees : !runOk,
+      args.insert(args.end(), kMaps.begin(), kMaps.end());
+    std::ostringstream out, err;
+    const int status = RunInspect(args, out, err, {});
+    Require(status == kInspectOk || (status == kInspectError && !runOk && !err.str().empty()),
             "--why explains a cell of a world the run maps, as the maps have it");
   }
 #ifdef QUARNEL_INSPECT_VIEW

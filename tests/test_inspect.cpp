@@ -1,8 +1,10 @@
 // quarnel-inspect: statistics, differences and pictures of maps, its command line and the
 // built program's output, statuses and PNG files.
+#include "analysis/MapStats.h"
 #include "inspect/Arguments.h"
 #include "inspect/CommandLine.h"
-#include "inspect/MapStats.h"
+#include "inspect/MapModes.h"
+#include "pictures/Pictures.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
@@ -12,7 +14,7 @@
 
 #ifdef QUARNEL_INSPECT_PNG
 #include "common/UTypes.h"
-#include "inspect/PngWriter.h"
+#include "pictures/PngWriter.h"
 
 #define STBI_NO_STDIO
 #define STBI_ONLY_PNG

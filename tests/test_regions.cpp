@@ -1,11 +1,12 @@
 // Regions, diagonal gaps, shortest paths and sealing, against plain cell-by-cell forms on
 // random maps; the --regions, --path and --seal modes end to end.
+#include "analysis/PathSearch.h"
+#include "analysis/Regions.h"
+#include "analysis/Seal.h"
 #include "inspect/CommandLine.h"
-#include "inspect/PathReport.h"
-#include "inspect/PathSearch.h"
-#include "inspect/Regions.h"
-#include "inspect/RegionsReport.h"
-#include "inspect/Seal.h"
+#include "pictures/PathPicture.h"
+#include "pictures/Pictures.h"
+#include "pictures/RegionsPicture.h"
 
 #include "segutils/MapFileReader.h"
 #include "support/PlainRegions.h"

@@ -1,10 +1,10 @@
 // quarnel-inspect --why: every cell of random worlds against the run's maps, and the tool's text.
-#include "inspect/WhyCell.h"
-#include "inspect/WhyReport.h"
+#include "explain/WhyCell.h"
 #include "mesh/WorldObjects.h"
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
 #include "segutils/MapFileReader.h"
+#include "segutils/MapFormat.h"
 #include "support/MeshFile.h"
 #include "support/RandomWorld.h"
 #include "support/TestUtil.h"

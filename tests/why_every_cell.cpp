@@ -3,7 +3,7 @@
 // outside it, one line per cell, by row and then by column.
 //   why_every_cell world DIR SIZE SEED        objects.con and meshes/ in DIR
 //   why_every_cell cells OBJECTFILE MESHDIR SIZE
-#include "inspect/WhyReport.h"
+#include "inspect/WhyMode.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "support/RandomWorld.h"

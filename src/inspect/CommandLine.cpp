@@ -92,10 +92,17 @@ const TModeSpec& DefaultMode() {
   return *mode;
 }
 
+// The command line as read: the mode, the options given and their values.
+struct TParsed {
+  const TModeSpec* Mode = nullptr;
+  std::vector<const TOptionSpec*> Given; // in the order given
+  TInspectOptions Options;
+};
+
 // The mode whose option is given and which takes the other modes' options given.
-const TModeSpec& ChooseMode(const TInspectOptions& options) {
+const TModeSpec& ChooseMode(const TParsed& parsed) {
   std::vector<const TModeSpec*> chosen;
-  for (const TOptionSpec* option : options.Given)
+  for (const TOptionSpec* option : parsed.Given)
     if (const TModeSpec* mode = ModeOf(*option))
       chosen.push_back(mode);
   if (chosen.empty())
@@ -119,8 +126,9 @@ const TModeSpec& ChooseMode(const TInspectOptions& options) {
   return *chosen[0];
 }
 
-void CheckOptionsOfMode(const TInspectOptions& options, const TModeSpec& mode) {
-  for (const TOptionSpec* option : options.Given) {
+void CheckOptionsOfMode(const TParsed& parsed, const TModeSpec& mode) {
+  const TInspectOptions& options = parsed.Options;
+  for (const TOptionSpec* option : parsed.Given) {
     if (Takes(mode, option->Name))
       continue;
     if (mode.Option != nullptr)
@@ -138,7 +146,7 @@ void CheckOptionsOfMode(const TInspectOptions& options, const TModeSpec& mode) {
       missing.push_back(Synopsis(OptionNamed(needed)));
   if (!missing.empty())
     throw TUsageError(std::string(mode.Option) + " needs " + Enumeration(missing, "and"));
-  for (const TOptionSpec* option : options.Given)
+  for (const TOptionSpec* option : parsed.Given)
     if (option->Needs != nullptr && !options.Has(option->Needs))
       throw TUsageError(std::string(option->Name) + " needs " +
                         Synopsis(OptionNamed(option->Needs)));
@@ -154,8 +162,9 @@ void CheckMapCount(const TInspectOptions& options, const TModeSpec& mode) {
                     std::to_string(count));
 }
 
-TInspectOptions ParseArguments(const std::vector<std::string>& args, const TBuild& build) {
-  TInspectOptions options;
+TParsed ParseArguments(const std::vector<std::string>& args, const TBuild& build) {
+  TParsed parsed;
+  TInspectOptions& options = parsed.Options;
   bool optionsEnded = false;
   for (size_t k = 0; k < args.size(); ++k) {
     const std::string& arg = args[k];
@@ -171,8 +180,8 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, const TBuil
     if (option == nullptr)
       throw TUsageError("unknown option " + arg);
     if (option->Immediate) {
-      options.Mode = ModeOf(*option);
-      return options;
+      parsed.Mode = ModeOf(*option);
+      return parsed;
     }
     if (options.Has(option->Name))
       throw TUsageError(std::string(option->Name) + " is given twice");
@@ -180,22 +189,23 @@ TInspectOptions ParseArguments(const std::vector<std::string>& args, const TBuil
       throw TUsageError(arg + (option->Arity == 1
                                    ? " needs a value"
                                    : " needs " + std::to_string(option->Arity) + " values"));
-    options.Given.push_back(option);
+    parsed.Given.push_back(option);
+    options.Given.push_back(option->Name);
     if (option->Store != nullptr)
       option->Store(options, std::span(args).subspan(k + 1, option->Arity));
     k += option->Arity;
   }
-  const TModeSpec& mode = ChooseMode(options);
-  CheckOptionsOfMode(options, mode);
+  const TModeSpec& mode = ChooseMode(parsed);
+  CheckOptionsOfMode(parsed, mode);
   CheckMapCount(options, mode);
   if (mode.Check != nullptr)
     mode.Check(options);
-  for (const TOptionSpec* option : options.Given)
+  for (const TOptionSpec* option : parsed.Given)
     if (!build.Has(option->Feature))
       throw Exception(std::string("this build has no ") + FeatureName(option->Feature) + ": " +
                       option->Name + " is not available");
-  options.Mode = &mode;
-  return options;
+  parsed.Mode = &mode;
+  return parsed;
 }
 
 } // namespace
@@ -229,15 +239,16 @@ std::string InspectUsage(bool pngAvailable, bool viewAvailable) {
 
 int RunInspect(const std::vector<std::string>& args, std::ostream& out, std::ostream& err,
                const TImageWriter& writePng, const TViewWriter& writeView) {
-  const TInspectIo io{out, err, writePng, writeView};
   const TBuild build{static_cast<bool>(writePng), static_cast<bool>(writeView)};
+  const std::string usage = InspectUsage(build.Png, build.View);
+  const TInspectIo io{out, err, writePng, writeView, usage};
   if (args.empty()) {
-    err << InspectUsage(build.Png, build.View);
+    err << usage;
     return kInspectError;
   }
   try {
-    const TInspectOptions options = ParseArguments(args, build);
-    return options.Mode->Run(options, io);
+    const TParsed parsed = ParseArguments(args, build);
+    return parsed.Mode->Run(parsed.Options, io);
   } catch (const TUsageError& e) {
     err << "quarnel-inspect: " << e.what() << "\n"
         << "Run quarnel-inspect --help for the usage.\n";

@@ -2,19 +2,14 @@
 #include "inspect/OptionTable.h"
 
 #include "inspect/Arguments.h"
-#include "inspect/InspectModes.h"
-#include "inspect/RegionsCommands.h"
+#include "inspect/MapModes.h"
+#include "inspect/RegionsModes.h"
+#include "inspect/WhyMode.h"
 #include "segutils/MapFormat.h"
 
-#include <algorithm>
 #include <cstdint>
 
 namespace quarnel {
-
-bool TInspectOptions::Has(std::string_view option) const {
-  return std::any_of(Given.begin(), Given.end(),
-                     [&](const TOptionSpec* given) { return given->Name == option; });
-}
 
 bool TBuild::Has(TFeature feature) const {
   return feature == TFeature::None || (feature == TFeature::Png && Png) ||
@@ -107,6 +102,16 @@ void CheckWhy(const TInspectOptions& options) {
                         MapFileNameOf(MapClass::Tank) + " or " + MapFileNameOf(MapClass::Car) +
                         ", not '" + map + "'");
   }
+}
+
+int RunHelpMode(const TInspectOptions&, const TInspectIo& io) {
+  io.Out << io.Usage;
+  return kInspectOk;
+}
+
+int RunVersionMode(const TInspectOptions&, const TInspectIo& io) {
+  io.Out << "quarnel-inspect " << QUARNEL_VERSION << "\n";
+  return kInspectOk;
 }
 
 } // namespace

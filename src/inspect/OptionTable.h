@@ -1,7 +1,7 @@
 // quarnel-inspect's modes and options as data. The parser (CommandLine.cpp) reads the arguments
 // against these tables, and the usage text and the errors on the command line come from them: a
-// new mode is one entry of InspectModes() and its handler (InspectModes.h), a new option one
-// entry of InspectOptions().
+// new mode is one entry of InspectModes() and its handler (MapModes.h, WhyMode.h,
+// RegionsModes.h), a new option one entry of InspectOptions().
 //
 // How the tables are read:
 // - An argument that starts with '-' and is longer than "-" is an option, until "--"; every
@@ -26,46 +26,16 @@
 // All but the last are TUsageErrors; every error exits with status 2.
 #pragma once
 
-#include "common/UTypes.h"
-#include "inspect/CommandLine.h"
+#include "inspect/InspectOptions.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <ostream>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace quarnel {
-
-struct TModeSpec;
-struct TOptionSpec;
-
-// The command line as read.
-struct TInspectOptions {
-  const TModeSpec* Mode = nullptr;
-  std::vector<const TOptionSpec*> Given; // the options, in the order given
-  std::vector<std::string> Maps;         // the map files, in order
-  std::string Png;                       // --png; empty: no picture
-  uint32_t Scale = 1;                    // --scale
-  std::string View;                      // --view; empty: no page
-  uint32_t Row = 0, Column = 0;          // --why
-  std::string Objects, Meshes;           // --objects, --meshes; empty when not given
-  uint32_t WorldSize = 0;                // --size
-  uint32_t PathCells[2][2] = {};         // --path: start and end, each row and column
-  uint64_t SealSize = 0;                 // --seal
-  uint32_t Limit = 20;                   // --limit
-
-  // Whether the option (its Name) is given.
-  bool Has(std::string_view option) const;
-};
-
-// A mistake on the command line: reported with a pointer to the usage text.
-class TUsageError : public Exception {
-public:
-  using Exception::Exception;
-};
 
 // A part of the program that a build may lack.
 enum class TFeature { None, Png, View };
@@ -78,14 +48,6 @@ struct TBuild {
 
 // What a build without the feature lacks, as its messages name it: "PNG support", "zlib".
 const char* FeatureName(TFeature feature);
-
-// Where a mode writes and with what.
-struct TInspectIo {
-  std::ostream& Out;
-  std::ostream& Err;
-  const TImageWriter& WritePng; // empty without PNG support
-  const TViewWriter& WriteView; // empty without zlib
-};
 
 // An option; the table gives each field that differs from these defaults.
 struct TOptionSpec {

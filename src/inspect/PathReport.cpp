@@ -1,4 +1,4 @@
-// The found path, or the reason there is none, as text, JSON and a picture.
+// The found path, or the reason there is none, as text and JSON.
 #include "inspect/PathReport.h"
 
 #include "common/TextEncoding.h"
@@ -93,18 +93,6 @@ std::string PathJson(const TPathQuery& query, const TPathResult& path) {
       doc["turns"].push_back(cell(turn));
   }
   return doc.dump();
-}
-
-TImage RenderPath(const TPathmap& map, const TPathResult& path, uint32_t scale) {
-  TImage image = RenderMap(map, scale);
-  const std::vector<TCell> cells = PathCells(path);
-  const uint32_t side = image.Height;
-  for (size_t k = 0; k < cells.size(); ++k)
-    image.Set(cells[k].Column / scale, side - 1 - cells[k].Row / scale,
-              k == 0                  ? colours::PathStart
-              : k + 1 == cells.size() ? colours::PathEnd
-                                      : colours::PathCell);
-  return image;
 }
 
 } // namespace quarnel

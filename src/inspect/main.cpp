@@ -1,7 +1,10 @@
 // quarnel-inspect: checks, describes, draws and compares the map files that quarnel writes.
 #include "inspect/CommandLine.h"
 #ifdef QUARNEL_INSPECT_PNG
-#include "inspect/PngWriter.h"
+#include "pictures/PngWriter.h"
+#endif
+#ifdef QUARNEL_INSPECT_VIEW
+#include "viewer/ViewPage.h"
 #endif
 
 #include <iostream>

@@ -2,12 +2,10 @@
 #include "segutils/MapFormat.h"
 
 #include "common/LittleEndian.h"
-#include "segutils/SegUtils.h"
 
 namespace quarnel::mapfile {
 
-void PutHeader(uint8_t* out, uint32_t size) {
-  const int32_t levels = TPathmap::LevelCount(size);
+void PutHeader(uint8_t* out, int32_t levels) {
   PutInt32At(out, levels);
   PutInt32At(out + 4, levels);
   for (int k = 0; k < 6; ++k)

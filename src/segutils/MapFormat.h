@@ -27,8 +27,8 @@ inline constexpr int32_t kMixed = -1;
 // at offsets 8 to 28.
 inline constexpr int32_t kHeaderFields[6] = {6, 0, 0, 2, 0, -1};
 
-// Writes the 32 header bytes of a map of the given size.
-void PutHeader(uint8_t* out, uint32_t size);
+// Writes the 32 header bytes of a map whose level count is levels.
+void PutHeader(uint8_t* out, int32_t levels);
 
 // The code of one segment, from the words of its 64 rows.
 class TSegmentCode {

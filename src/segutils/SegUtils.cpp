@@ -156,7 +156,7 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
   const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
   TMapWriter out(file,
                  mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
-  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), FSize);
+  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), LevelCount(FSize));
   static_assert(mapfile::kFree == 0);
   for (int32_t i = 0; i < FSegmentCount; ++i) {
     for (int32_t j = 0; j < FSegmentCount; ++j) {

@@ -4,7 +4,7 @@
 // labelling and the path search against them.
 #pragma once
 
-#include "inspect/Regions.h"
+#include "analysis/Regions.h"
 
 #include <algorithm>
 #include <cmath>

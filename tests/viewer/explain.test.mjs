@@ -9,8 +9,8 @@ import path from 'node:path';
 import { after, test } from 'node:test';
 import { isDeepStrictEqual } from 'node:util';
 import zlib from 'node:zlib';
-import { loadWorld } from '../../src/inspect/viewer/data.mjs';
-import { explain } from '../../src/inspect/viewer/explain.mjs';
+import { loadWorld } from '../../src/viewer/page/data.mjs';
+import { explain } from '../../src/viewer/page/explain.mjs';
 
 const env = process.env;
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-explain-'));

@@ -9,8 +9,8 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, test } from 'node:test';
 import zlib from 'node:zlib';
-import { rowWords } from '../../src/inspect/viewer/data.mjs';
-import { diagonalGaps, labelRegions, regionAt, regionColours } from '../../src/inspect/viewer/regions.mjs';
+import { rowWords } from '../../src/viewer/page/data.mjs';
+import { diagonalGaps, labelRegions, regionAt, regionColours } from '../../src/viewer/page/regions.mjs';
 
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-regions-'));
 after(() => fs.rmSync(dir, { recursive: true, force: true }));

@@ -1,0 +1,126 @@
+// The --regions, --path and --seal modes: load, run, print and draw.
+#include "inspect/RegionsModes.h"
+
+#include "analysis/PathSearch.h"
+#include "analysis/Regions.h"
+#include "analysis/Seal.h"
+#include "inspect/ModeSupport.h"
+#include "inspect/PathReport.h"
+#include "inspect/RegionsReport.h"
+#include "pictures/PathPicture.h"
+#include "pictures/RegionsPicture.h"
+
+#include <filesystem>
+#include <random>
+
+namespace quarnel {
+
+int RunRegionsMode(const TInspectOptions& options, const TInspectIo& io) {
+  const bool json = options.Has("--json");
+  std::vector<std::string> documents;
+  for (size_t k = 0; k < options.Maps.size(); ++k) {
+    const std::string& name = options.Maps[k];
+    const auto map = LoadMap(name);
+    const TRegions regions = LabelRegions(*map, options.Has("--diagonal"), options.Limit);
+    if (json) {
+      documents.push_back(RegionsJson(name, regions, options.Limit));
+    } else {
+      if (k > 0)
+        io.Out << "\n";
+      PrintRegionsText(io.Out, name, regions, options.Limit);
+    }
+    if (!options.Png.empty())
+      WritePicture(RenderRegions(*map, regions, options.Scale), options, io);
+  }
+  if (json) {
+    if (documents.size() == 1) {
+      io.Out << documents[0] << "\n";
+    } else {
+      io.Out << "[";
+      for (size_t k = 0; k < documents.size(); ++k)
+        io.Out << (k == 0 ? "" : ",") << documents[k];
+      io.Out << "]\n";
+    }
+  }
+  return kInspectOk;
+}
+
+int RunPathMode(const TInspectOptions& options, const TInspectIo& io) {
+  const auto map = LoadMap(options.Maps[0]);
+  const TCell start{options.PathCells[0][0], options.PathCells[0][1]};
+  const TCell end{options.PathCells[1][0], options.PathCells[1][1]};
+  const bool diagonal = options.Has("--diagonal"), json = options.Has("--json");
+  const TPathQuery query{options.Maps[0], map->Size(), diagonal, start, end};
+  const TPathResult path = FindPath(*map, start, end, diagonal);
+  if (json)
+    io.Out << PathJson(query, path) << "\n";
+  else
+    PrintPathText(io.Out, query, path);
+  const bool found = path.Outcome == TPathOutcome::Found;
+  if (!options.Png.empty()) {
+    if (found)
+      WritePicture(RenderPath(*map, path, options.Scale), options, io);
+    else if (!json)
+      io.Out << "No picture: there is no path to draw\n";
+  }
+  return found ? kInspectOk : kInspectMapsDiffer;
+}
+
+namespace {
+
+void CheckSealTarget(const std::string& in, const std::string& out) {
+  std::error_code error;
+  if (std::filesystem::equivalent(in, out, error))
+    throw Exception("--seal writes a copy: " + out + " is the map it reads (" + in + ")");
+}
+
+// A file beside the target, removed when the object goes unless it was renamed.
+struct TTemporaryFile {
+  std::string Name;
+  bool Kept = false;
+  explicit TTemporaryFile(const std::string& target) {
+    std::random_device random;
+    Name = target + ".partial-" + std::to_string(random()) + std::to_string(random());
+  }
+  ~TTemporaryFile() {
+    std::error_code error;
+    if (!Kept)
+      std::filesystem::remove(Name, error);
+  }
+};
+
+void SaveMapReplacing(const TPathmap& map, const std::string& out) {
+  TTemporaryFile temporary(out);
+  try {
+    map.SaveToFile(temporary.Name);
+  } catch (const Exception& e) {
+    std::string message = e.what();
+    const size_t at = message.find(temporary.Name);
+    throw Exception(at == std::string::npos ? message + ": " + out
+                                            : message.replace(at, temporary.Name.size(), out));
+  }
+  std::error_code error;
+  std::filesystem::rename(temporary.Name, out, error);
+  if (error)
+    throw Exception("Error writing file: " + out);
+  temporary.Kept = true;
+}
+
+} // namespace
+
+int RunSealMode(const TInspectOptions& options, const TInspectIo& io) {
+  const std::string& in = options.Maps[0];
+  const std::string& target = options.Maps[1];
+  CheckSealTarget(in, target);
+  const auto map = LoadMap(in);
+  const TSealResult sealed = SealRegions(*map, options.SealSize, options.Has("--diagonal"));
+  SaveMapReplacing(*map, target);
+  io.Out << "Map: " << in << "\n"
+         << "Sealed: " << sealed.Regions << " regions of " << sealed.Cells
+         << " cells in all (every region but the main one with fewer than " << options.SealSize
+         << " cells)\n"
+         << "Written: " << target << "\n";
+  return kInspectOk;
+}
+
+} // namespace quarnel
