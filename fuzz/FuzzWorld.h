@@ -1,5 +1,6 @@
-// What the fuzz targets of whole worlds share: the check that aborts with what broke, a work
-// folder of their own, and the world cut from the input.
+// What the fuzz targets share: the check that aborts with what broke, a work folder of their
+// own, and the input cut into parts at a separator (for whole worlds: the object file and two
+// meshes).
 #pragma once
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unistd.h>
+#include <vector>
 
 namespace fuzzworld {
 
@@ -33,22 +35,30 @@ inline void EnterWorkFolder(const std::string& name) {
   });
 }
 
-// Writes objects.con, meshes/a.sm and meshes/b.sm from the parts of the input between the
-// separators; a missing part is a missing file.
-inline void WriteWorld(const uint8_t* data, size_t size) {
+// The parts of the input between the separators, at most three.
+inline std::vector<std::string_view> CutInput(const uint8_t* data, size_t size) {
   constexpr std::string_view kSeparator = "\n~~quarnel~~\n";
-  const char* const files[] = {"objects.con", "meshes/a.sm", "meshes/b.sm"};
+  std::vector<std::string_view> parts;
   std::string_view rest(reinterpret_cast<const char*>(data), size);
-  for (int i = 0; i < 3; ++i) {
-    const size_t cut = i < 2 ? rest.find(kSeparator) : std::string_view::npos;
-    std::ofstream(files[i], std::ios::binary | std::ios::trunc) << rest.substr(0, cut);
-    if (cut == std::string_view::npos) {
-      for (int k = i + 1; k < 3; ++k)
-        fs::remove(files[k]);
-      return;
-    }
+  while (true) {
+    const size_t cut = parts.size() < 2 ? rest.find(kSeparator) : std::string_view::npos;
+    parts.push_back(rest.substr(0, cut));
+    if (cut == std::string_view::npos)
+      return parts;
     rest.remove_prefix(cut + kSeparator.size());
   }
+}
+
+// Writes objects.con, meshes/a.sm and meshes/b.sm from the parts of the input; a missing part
+// is a missing file.
+inline void WriteWorld(const uint8_t* data, size_t size) {
+  const char* const files[] = {"objects.con", "meshes/a.sm", "meshes/b.sm"};
+  const std::vector<std::string_view> parts = CutInput(data, size);
+  for (size_t k = 0; k < 3; ++k)
+    if (k < parts.size())
+      std::ofstream(files[k], std::ios::binary | std::ios::trunc) << parts[k];
+    else
+      fs::remove(files[k]);
 }
 
 } // namespace fuzzworld

@@ -3,38 +3,24 @@
 // that choose the pictures' scale, the ends of a path and the smallest region sealing keeps. A
 // map file loads into a map that saves back to the same bytes, or is refused with an Exception
 // that names the file and leaves the map unchanged. Its statistics, differences, pictures,
-// regions (both kinds of step), paths and sealing hold together, and on small maps the regions,
-// gaps and path lengths are those of the plain flood fill and Dijkstra.
+// regions (both kinds of step) hold every free cell, and on maps of up to 256 cells a side the
+// regions, gaps, paths and sealing are those of the plain flood fill and Dijkstra.
+#include "FuzzWorld.h"
 #include "analysis/MapStats.h"
-#include "analysis/PathSearch.h"
-#include "analysis/Regions.h"
-#include "analysis/Seal.h"
 #include "common/UTypes.h"
 #include "pictures/Pictures.h"
 #include "segutils/MapFileReader.h"
 #include "support/PlainRegions.h"
 
 #include <bit>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <string>
-#include <string_view>
-#include <unistd.h>
 
 using namespace quarnel;
 using namespace testutil;
+using fuzzworld::Require;
 namespace fs = std::filesystem;
 
 static std::string MapName, SavedName;
-
-static void Require(bool condition, const char* what) {
-  if (!condition)
-    std::fprintf(stderr, "broken: %s\n", what), std::abort();
-}
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   const std::string stem =
@@ -51,7 +37,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 namespace {
 
 // Maps up to this size (segment borders both ways) are checked against the plain forms.
-constexpr uint32_t kCheckedSize = 128;
+constexpr uint32_t kCheckedSize = 256;
 
 // The parameter bytes, read in turn, big-endian; zeros once they run out.
 struct TParameters {
@@ -102,57 +88,23 @@ void CheckRegions(const TPathmap& a, bool diagonal, TParameters& p) {
   }
   Require(total == regions.FreeCells && total == uint64_t{n} * n - BlockedCells(a),
           "regions hold every free cell");
-  if (n <= kCheckedSize) {
-    const PlainRegions plain = FloodFill(a, diagonal);
-    Require(plain.Regions == regions.Regions, "regions as the flood fill finds them");
-    Require(regions.GapCount == (diagonal ? 0 : plain.Gaps.size()) &&
-                (diagonal || std::equal(regions.FirstGaps.begin(), regions.FirstGaps.end(),
-                                        plain.Gaps.begin())),
-            "gaps as the flood fill finds them");
-  }
-
-  // A path between two cells, either of which may lie outside the grid.
   const TCell start{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
   const TCell end{p.Next(2) % (n + 2), p.Next(2) % (n + 2)};
-  const TPathResult path = FindPath(a, regions, start, end);
-  if (path.Outcome == TPathOutcome::Found) {
-    const std::vector<TCell> cells = PathCells(path);
-    Require(cells.front() == start && cells.back() == end, "the path's ends");
-    for (const TCell& cell : cells)
-      Require(!a.IsBlocked(cell.Row, cell.Column), "a path crosses free cells");
-    if (n <= kCheckedSize)
-      Require(std::fabs(path.Length -
-                        Dijkstra(a, start, diagonal)[size_t{end.Row} * n + end.Column]) < 1e-6,
-              "a shortest path");
-  } else if (path.Outcome == TPathOutcome::Apart) {
-    Require(path.StartRegion != path.EndRegion, "ends apart lie in different regions");
-  }
-
-  // Sealing a copy blocks the small regions but the main one, and nothing else.
-  TPathmap sealed;
-  LoadMapFile(MapName, sealed);
   const uint64_t minSize = p.Next(2);
-  const TSealResult seal = SealRegions(sealed, minSize, diagonal);
-  uint64_t smallCells = 0;
-  for (size_t k = 1; k < regions.Regions.size(); ++k)
-    smallCells += regions.Regions[k].Size < minSize ? regions.Regions[k].Size : 0;
-  const TMapDiff diff = DiffMaps(a, sealed, 0);
-  Require(seal.Cells == smallCells && diff.OnlyInA == 0 && diff.OnlyInB == smallCells,
-          "sealing blocks the small regions");
+  if (n <= kCheckedSize) {
+    const PlainRegions plain = FloodFill(a, diagonal);
+    TPathOutcome outcome;
+    Require(RegionsFault(a, diagonal, plain).empty(), "regions as the flood fill finds them");
+    Require(PathFault(a, diagonal, plain, start, end, outcome).empty(), "a shortest path");
+    Require(SealFault(a, diagonal, plain, minSize).empty(), "sealing the small regions");
+  }
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  constexpr std::string_view kSeparator = "\n~~quarnel~~\n";
-  std::string_view rest(reinterpret_cast<const char*>(data), size), parts[3];
-  for (int k = 0; k < 3; ++k) {
-    const size_t cut = k < 2 ? rest.find(kSeparator) : std::string_view::npos;
-    parts[k] = rest.substr(0, cut);
-    if (cut == std::string_view::npos)
-      break;
-    rest.remove_prefix(cut + kSeparator.size());
-  }
+  std::vector<std::string_view> parts = fuzzworld::CutInput(data, size);
+  parts.resize(3);
   TPathmap a;
   if (!Load(parts[0], a))
     return 0;

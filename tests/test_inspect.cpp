@@ -1,125 +1,31 @@
-// quarnel-inspect: statistics, differences and pictures of maps, its command line and the
-// built program's output, statuses and PNG files.
+// quarnel-inspect's command line: its values and mistakes, and the text, JSON, pictures and
+// files of the map, regions, path and seal modes.
 #include "analysis/MapStats.h"
+#include "analysis/Seal.h"
 #include "inspect/Arguments.h"
 #include "inspect/CommandLine.h"
 #include "inspect/MapModes.h"
+#include "pictures/PathPicture.h"
 #include "pictures/Pictures.h"
+#include "segutils/MapFileReader.h"
+#include "support/TestMaps.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <optional>
 #include <sstream>
-
-#ifdef QUARNEL_INSPECT_PNG
-#include "common/UTypes.h"
-#include "pictures/PngWriter.h"
-
-#define STBI_NO_STDIO
-#define STBI_ONLY_PNG
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb/stb_image.h>
-
-#include <memory>
-#endif
 
 using namespace quarnel;
 using namespace testutil;
 
 namespace {
 
-using Cells = std::vector<std::pair<uint32_t, uint32_t>>; // cells (row, column) or pixels (x, y)
-
-TPathmap Make(uint32_t size, const Cells& blocked = {}) {
-  TPathmap map;
-  map.SetSize(size);
-  for (auto [row, column] : blocked)
-    map.Block(row, column);
-  return map;
-}
-
 std::string Save(const TempDir& dir, const std::string& name, uint32_t size,
                  const Cells& blocked = {}) {
-  Make(size, blocked).SaveToFile((dir / name).string());
+  MakeMap(size, blocked).SaveToFile((dir / name).string());
   return (dir / name).string();
-}
-
-Cells Segment(uint32_t i, uint32_t j, size_t spared = 0) { // its cells, less the last few
-  Cells cells;
-  for (uint32_t r = 64 * i; r < 64 * i + 64; ++r)
-    for (uint32_t c = 64 * j; c < 64 * j + 64; ++c)
-      cells.push_back({r, c});
-  cells.resize(cells.size() - spared);
-  return cells;
-}
-
-Cells Pixels(const TImage& image, TRgb background) {
-  Cells found;
-  for (uint32_t y = 0; y < image.Height; ++y)
-    for (uint32_t x = 0; x < image.Width; ++x)
-      if (!(image.At(x, y) == background))
-        found.emplace_back(x, y);
-  return found;
-}
-
-TEST(MapStats, CountBlockedCellsAndEachKindOfSegment) {
-  Cells known = Segment(0, 1), oneFree = Segment(15, 15, 1);
-  known.push_back({70, 3});
-  oneFree.push_back({0, 0});
-  const struct {
-    TPathmap Map;
-    TMapStats Stats;
-  } cases[] = {{Make(64), {64, 1, 0, 0, 1, 0, 0}},
-               {Make(64, Segment(0, 0)), {64, 1, 0, 4096, 0, 1, 0}},
-               {Make(192, {{191, 0}}), {192, 3, 1, 1, 8, 0, 1}},
-               {Make(128, known), {128, 2, 1, 4097, 2, 1, 1}},
-               {Make(1024, oneFree), {1024, 16, 4, 4096, 254, 0, 2}}};
-  for (const auto& c : cases)
-    EXPECT_EQ(ComputeStats(c.Map), c.Stats) << c.Map.Size();
-  std::ostringstream out;
-  PrintStats(out, "known.raw", ComputeStats(cases[3].Map));
-  EXPECT_EQ(out.str(),
-            "Map: known.raw\nSize: 128 by 128 cells\nSegments: 2 by 2 (4 of 64 by 64 cells)\n"
-            "Level count: 1\nBlocked cells: 4097 of 16384 (25.01%)\nUniform free segments: 2\n"
-            "Uniform blocked segments: 1\nMixed segments: 1\n");
-}
-
-TEST(Pictures, PutRowZeroAtTheBottomAndShowAnyBlockedCellOfAScaledPixel) {
-  struct Case {
-    uint32_t Size, Scale;
-    Cells Blocked, Pixels;
-  };
-  const Case cases[] = {{192, 1, {{0, 0}}, {{0, 191}}},
-                        {192, 1, {{0, 191}}, {{191, 191}}},
-                        {192, 1, {{191, 0}}, {{0, 0}}},
-                        {128, 4, {{5, 6}, {127, 0}}, {{0, 0}, {1, 30}}},
-                        {192, 5, {{191, 191}, {0, 190}}, {{38, 0}, {38, 38}}}};
-  for (const Case& c : cases) {
-    const TImage image = RenderMap(Make(c.Size, c.Blocked), c.Scale);
-    EXPECT_EQ(image.Width, PictureSide(c.Size, c.Scale));
-    EXPECT_EQ(Pixels(image, colours::Free), c.Pixels) << c.Size << " at scale " << c.Scale;
-    EXPECT_EQ(image.At(c.Pixels[0].first, c.Pixels[0].second), colours::Blocked);
-  }
-  EXPECT_EQ(PictureSide(4294967232u, 4294967295u), 1u);
-  const TImage overlay =
-      RenderOverlay(Make(64, {{0, 0}, {0, 3}}), Make(64, {{0, 0}, {0, 1}, {63, 63}}),
-                    Make(64, {{0, 0}, {0, 1}, {0, 2}}), 1);
-  EXPECT_EQ(Pixels(overlay, colours::Free), (Cells{{63, 0}, {0, 63}, {1, 63}, {2, 63}, {3, 63}}));
-  for (auto [x, colour] : {std::pair{0, colours::Infantry},
-                           {1, colours::Tank},
-                           {2, colours::Car},
-                           {3, colours::Infantry}})
-    EXPECT_EQ(overlay.At(x, 63), colour) << x;
-  const TPathmap a = Make(64, {{0, 0}, {0, 4}, {10, 10}}), b = Make(64, {{0, 2}, {0, 4}, {11, 11}});
-  const TImage diff = RenderDiff(a, b, 1), scaled = RenderDiff(a, b, 2);
-  EXPECT_EQ(diff.At(0, 63), colours::OnlyInA);
-  EXPECT_EQ(diff.At(2, 63), colours::OnlyInB);
-  EXPECT_EQ(diff.At(4, 63), colours::DimBlocked);
-  EXPECT_EQ(diff.At(1, 63), colours::DimFree);
-  EXPECT_EQ(scaled.At(5, 26), colours::BothWays);
-  EXPECT_EQ(Pixels(scaled, colours::DimFree).size(), 4u);
 }
 
 struct InspectRun {
@@ -170,27 +76,29 @@ TEST(InspectArguments, DecimalNumbersAndCellsAreDigitsOnlyWithinTheirLimits) {
   }
 }
 
+// One mistake per rule of the option table, each reported with a pointer to the usage.
 TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--verbose", "a.raw"}, "unknown option --verbose"},
       {{"a.raw", "--png"}, "--png needs a value"},
+      {{"--path", "1,1", "a.raw"}, "--path needs two cells as ROW,COL, not 'a.raw'"},
       {{"--png", "x.png", "--scale", "2x", "a.raw"},
        "--scale needs a whole number of 1 or more, not '2x'"},
       {{"--png", "x.png", "--scale", "4294967296", "a.raw"},
        "--scale needs a whole number of 1 or more, not '4294967296'"},
+      {{"--seal", "-3", "a.raw", "o.raw"}, "--seal needs a size in cells, not '-3'"},
+      {{"--regions", "--limit", "many", "a.raw"}, "--limit needs a whole number, not 'many'"},
       {{"--scale", "2", "a.raw"}, "--scale needs --png OUT.png"},
       {{"--png", "x.png"}, "no map file given"},
       {{"--png", "x.png", "a.raw", "b.raw"},
        "--png draws one map, but 2 are given (--overlay draws three)"},
+      {{"--regions", "a.raw", "a.raw", "--png", "x.png"}, "--png draws one map, but 2 are given"},
       {{"--overlay", "a.raw", "b.raw", "--png", "x.png"},
        "--overlay needs three map files (infantry, tank, car), not 2"},
-      {{"--diff", "a.raw", "b.raw", "c.raw"}, "--diff needs two map files, not 3"},
+      {{"--seal", "5", "a.raw"}, "--seal needs the map to read and the file to write, not 1"},
       {{"--diff", "--overlay", "a.raw", "b.raw"}, "--diff goes without --overlay"},
-      {{"--view", "v.html", "a.raw", "b.raw"},
-       "--view needs three map files (infantry, tank, car), or --diff and two, not 2"},
       {{"--view", "v.html", "a", "b", "c", "--objects", "o.con"},
        "--objects needs --meshes MESHDIR"},
-      {{"--view", "v.html", "a", "b", "c", "--size", "64"}, "--size does not go with --view"},
       {{"--view", "v.html", "--diff", "a", "b", "--objects", "o", "--meshes", "m"},
        "--objects does not go with --diff"},
       {{"--json", "a.raw"}, "--json goes with --why, --regions or --path"},
@@ -237,11 +145,13 @@ TEST(InspectCommandLine, PrintsStatisticsDifferencesAndPicturesOfEachMode) {
                      "64 by 64 and 128 by 128 cells\n");
   run = Inspect({"--png", "p.png", "--scale", "5", "--", dash});
   EXPECT_EQ(run.Status, 0);
-  EXPECT_EQ(run.Out.substr(0, run.Out.find('\n')), "Map: " + dash);
-  EXPECT_NE(run.Out.find("Picture: p.png (39 by 39 pixels, one per 5 by 5 cells)\n"),
-            std::string::npos);
+  EXPECT_EQ(run.Out, "Map: " + dash +
+                         "\nSize: 192 by 192 cells\nSegments: 3 by 3 (9 of 64 by 64 cells)\n"
+                         "Level count: 1\nBlocked cells: 1 of 36864 (0.00%)\nUniform free "
+                         "segments: 8\nUniform blocked segments: 0\nMixed segments: 1\n"
+                         "Picture: p.png (39 by 39 pixels, one per 5 by 5 cells)\n");
   ASSERT_EQ(run.Pictures.size(), 1u);
-  EXPECT_EQ(Pixels(run.Pictures[0], colours::Free), (Cells{{0, 38}}));
+  EXPECT_EQ(run.Pictures[0].At(0, 38), colours::Blocked);
   WriteFile(dir / "cut.raw", ReadFile(a).substr(0, 42));
   run = Inspect({(dir / "cut.raw").string(), a});
   EXPECT_EQ(run.Status, 2) << "a defective map fails the run, the others are still shown";
@@ -249,61 +159,121 @@ TEST(InspectCommandLine, PrintsStatisticsDifferencesAndPicturesOfEachMode) {
             "quarnel-inspect: " + (dir / "cut.raw").string() +
                 ": byte 42: the file ends inside the code of segment record 2 (from byte 40)\n");
   EXPECT_EQ(run.Out.substr(0, 5 + a.size()), "Map: " + a);
+  std::ostringstream share;
+  PrintStats(share, "m", {1024, 16, 4, 4097, 2, 1, 1});
+  EXPECT_NE(share.str().find("Blocked cells: 4097 of 1048576 (0.39%)\n"), std::string::npos);
 }
 
-#if !defined(_WIN32) && defined(QUARNEL_INSPECT_PNG)
-TImage DecodePng(const std::string& bytes) {
-  int width = 0, height = 0, channels = 0;
-  const std::unique_ptr<stbi_uc, void (*)(void*)> pixels(
-      stbi_load_from_memory(reinterpret_cast<const stbi_uc*>(bytes.data()),
-                            static_cast<int>(bytes.size()), &width, &height, &channels, 0),
-      stbi_image_free);
-  if (pixels == nullptr || channels != 3)
-    return {};
-  TImage image(width, height);
-  std::copy_n(pixels.get(), image.Pixels.size(), image.Pixels.begin());
-  return image;
+// A 64 map: a 5 by 5 wall around a pocket of 9 cells, open only at its corner (14, 14); a
+// wall around the one cell (21, 21); the corner cell (0, 0) cut off by (0, 1) and (1, 0).
+TPathmap HandMadeMap() {
+  TPathmap map = MakeMap(64, {{0, 1}, {1, 0}});
+  for (uint32_t k = 0; k < 5; ++k)
+    for (auto [r, c] : {std::pair{10 + k, 10u}, {10 + k, 14u}, {10u, 10 + k}, {14u, 10 + k}})
+      if (r != 14 || c != 14)
+        map.Block(r, c);
+  for (uint32_t k = 0; k < 3; ++k)
+    for (auto [r, c] : {std::pair{20 + k, 20u}, {20 + k, 22u}, {20u, 20 + k}, {22u, 20 + k}})
+      map.Block(r, c);
+  return map;
 }
 
-TEST(InspectTool, WritesThePicturePixelForPixelAndAnUnwritableOneFailsTheRun) {
+// The map file is named in the Windows code page (the byte 0xE9, e), and so in UTF-8 in JSON.
+TEST(RegionsModes, PrintTheRegionsGapsAndPathsOfAHandMadeMapAsTextAndJson) {
   TempDir dir;
-  const std::string a = Save(dir, "a.raw", 192, {{0, 0}, {191, 191}, {2, 190}, {0, 191}});
-  const std::string b = Save(dir, "b.raw", 192, {{0, 0}, {100, 7}, {191, 0}});
-  const std::vector<std::string> args = {"--overlay", b, a, b, "--png", (dir / "p.png").string()};
-  EXPECT_EQ(RunProgram(QUARNEL_INSPECT_EXE, args, dir.Path).Status, 0);
-  const TImage expected = Inspect(args).Pictures.at(0);
-  const TImage read = DecodePng(ReadFile(dir / "p.png"));
-  EXPECT_EQ(read.Width, expected.Width);
-  EXPECT_EQ(read.Pixels, expected.Pixels);
-  const auto bad = RunProgram(QUARNEL_INSPECT_EXE, {"a.raw", "--png", "no/a.png"}, dir.Path);
-  EXPECT_EQ(bad.Status, 2);
-  EXPECT_EQ(bad.Error, "quarnel-inspect: Error opening file: no/a.png\n");
-}
-
-TEST(PngWriter, NamesTheFileAndTheReasonOfEachFailure) {
-  TempDir dir;
-  TImage tooWide; // the size alone decides: no pixels are needed to refuse it
-  tooWide.Width = 300'000'000, tooWide.Height = 1;
-  TImage tooTall;
-  tooTall.Width = 30'000, tooTall.Height = 30'000;
-  const std::string big = (dir / "big.png").string(), tooLarge = "the picture is too large for "
-                                                                 "PNG: give a larger --scale";
-  const struct {
-    TImage Image;
-    std::string Name, Reason;
-  } cases[] = {{tooWide, big, tooLarge},
-               {tooTall, big, tooLarge},
-               {TImage(64, 64), "/dev/full", "the file could not be written"}};
-  for (const auto& c : cases) {
-    try {
-      WritePng(c.Image, c.Name);
-      ADD_FAILURE() << c.Reason;
-    } catch (const Exception& e) {
-      EXPECT_EQ(std::string(e.what()), "Error writing file: " + c.Name + " (" + c.Reason + ")");
-    }
+  const std::string map = (dir / "h\xE9.raw").string();
+  // quoted, with "\\" on Windows
+  const std::string utf8Map = nlohmann::json((dir / "h").string() + "\xC3\xA9.raw").dump();
+  HandMadeMap().SaveToFile(map);
+  InspectRun run = Inspect({"--regions", map, "--limit", "1"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + map +
+                         "\nSteps: to edge neighbours\nFree cells: 4071 of 4096\nRegions: 4\n"
+                         "Main region: 4060 cells (99.73% of the free cells), first cell (0, 2), "
+                         "rows 0 to 63, columns 0 to 63, touches the edge\n"
+                         "Other regions, largest first:\n"
+                         "  2: 9 cells, first cell (11, 11), rows 11 to 13, columns 11 to 13, "
+                         "inside\n  and 2 more, of 2 cells in all\n"
+                         "Free cells outside the main region: 11\nDiagonal gaps: 2\n"
+                         "  (0, 0) and (1, 1): regions 3 and 1\n  and 1 more\n");
+  run = Inspect({"--regions", "--json", "--diagonal", "--limit", "1", map, map});
+  const std::string one =
+      R"({"map":)" + utf8Map +
+      R"(,"size":64,"diagonal":true,"freeCells":4071,"regions":2,"main":{"number":1,"cells":4070,"first":{"row":0,"column":0},"rows":[0,63],"columns":[0,63],"touchesEdge":true,"share":0.9997543601080816},"others":[{"number":2,"cells":1,"first":{"row":21,"column":21},"rows":[21,21],"columns":[21,21],"touchesEdge":false}],"more":{"regions":0,"cells":0},"cellsOutsideMain":1})";
+  EXPECT_EQ(run.Out, "[" + one + "," + one + "]\n");
+  run = Inspect({"--regions", "--json", "--limit", "0", map});
+  EXPECT_NE(run.Out.find(R"("gaps":{"count":2,"first":[]})"), std::string::npos) << run.Out;
+  run = Inspect({"--path", "12,12", "15,16", map, "--diagonal", "--png", "p.png"});
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + map +
+                         "\nSteps: to edge and corner neighbours\nFrom (12, 12) to (15, 16)\n"
+                         "Path: length 5.243 in 4 steps (1 edge, 3 diagonal), within region 1 "
+                         "of 4070 cells\nTurning points (row, column):\n  (12, 12)\n  (15, 15)\n"
+                         "  (15, 16)\nPicture: p.png (64 by 64 pixels)\n");
+  ASSERT_EQ(run.Pictures.size(), 1u);
+  EXPECT_EQ(run.Pictures[0].At(12, 63 - 12), colours::PathStart);
+  EXPECT_EQ(run.Pictures[0].At(14, 63 - 14), colours::PathCell);
+  run = Inspect({"--path", "12,12", "15,16", map, "--json"});
+  EXPECT_EQ(run.Status, 1);
+  EXPECT_EQ(
+      run.Out,
+      R"({"map":)" + utf8Map +
+          R"(,"diagonal":false,"from":{"row":12,"column":12},"to":{"row":15,"column":16},"found":false,"reason":"regions","regions":[{"number":2,"cells":9},{"number":1,"cells":4060}]})"
+          "\n");
+  const std::pair<std::vector<std::string>, std::string> noPath[] = {
+      {{"--path", "0,0", "64,3", map}, "No path: the end (64, 3) is outside the 64 by 64 map\n"},
+      {{"--path", "10,10", "1,1", map}, "No path: the start (10, 10) is blocked\n"}};
+  for (const auto& [args, reason] : noPath) {
+    run = Inspect(args);
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_EQ(run.Out.substr(run.Out.find("No path")), reason);
   }
-  EXPECT_FALSE(fs::exists(big)) << "a picture too large is refused before the file is made";
 }
-#endif
+
+// A failure other than a mistake on the command line: its message alone, status 2, and no
+// file left behind.
+TEST(RegionsModes, ReportEachFailureWithStatusTwoAndWriteNoPartialCopy) {
+  TempDir dir;
+  const std::string map = (dir / "in.raw").string(), same = (dir.Path / "." / "in.raw").string();
+  HandMadeMap().SaveToFile(map);
+  WriteFile(dir / "cut.raw", ReadFile(map).substr(0, 40));
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
+      {{"--seal", "5", map, same},
+       "--seal writes a copy: " + same + " is the map it reads (" + map + ")"},
+      {{"--seal", "5", map, (dir / "no" / "o.raw").string()},
+       "Error opening file: " + (dir / "no" / "o.raw").string()},
+      {{"--regions", (dir / "cut.raw").string()},
+       (dir / "cut.raw").string() + ": byte 40: the file ends inside the 512 cell bytes of segment "
+                                    "record 0 (from byte 36)"}};
+  for (const auto& [args, message] : cases) {
+    const InspectRun run = Inspect(args);
+    EXPECT_EQ(run.Status, 2) << message;
+    EXPECT_EQ(run.Err, "quarnel-inspect: " + message + "\n");
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir.Path), fs::directory_iterator()), 2)
+      << "no file is left behind";
+}
+
+TEST(RegionsModes, SealWritesTheSealedCopyBesideTheUnchangedInput) {
+  TempDir dir;
+  std::mt19937_64 rng(3);
+  TPathmap map = RandomMap(192, rng);
+  const std::string in = (dir / "in.raw").string(), out = (dir / "out.raw").string();
+  map.SaveToFile(in);
+  WriteFile(out, "an older file");
+  const std::string before = ReadFile(in);
+  const InspectRun run = Inspect({"--seal", "30", in, out});
+  const TSealResult sealed = SealRegions(map, 30, false);
+  EXPECT_EQ(run.Status, 0);
+  EXPECT_EQ(run.Out, "Map: " + in + "\nSealed: " + std::to_string(sealed.Regions) + " regions of " +
+                         std::to_string(sealed.Cells) +
+                         " cells in all (every region but the main one with fewer than 30 "
+                         "cells)\nWritten: " +
+                         out + "\n");
+  TPathmap written;
+  LoadMapFile(out, written);
+  EXPECT_TRUE(SameCells(written, map));
+  EXPECT_EQ(ReadFile(in), before);
+}
 
 } // namespace

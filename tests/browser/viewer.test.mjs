@@ -7,6 +7,7 @@ import os from 'node:os';
 import path from 'node:path';
 import { after, before, test } from 'node:test';
 import puppeteer from 'puppeteer-core';
+import { mapFile } from '../viewer/mapfile.mjs';
 
 const env = process.env;
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-view-'));
@@ -29,12 +30,7 @@ function view(name, args) {
 
 // A map file of 64 by 64 cells, blocked where blocked(row, column) holds.
 function writeMap(name, blocked) {
-  const bytes = Buffer.alloc(548);
-  [0, 0, 6, 0, 0, 2, 0, -1, -1].forEach((v, k) => bytes.writeInt32LE(v, 4 * k));
-  for (let r = 0; r < 64; ++r) for (let c = 0; c < 64; ++c) if (blocked(r, c)) bytes[36 + 8 * r + (c >> 3)] |= 1 << (c & 7);
-  const empty = bytes.subarray(36).every((b) => b === 0);
-  if (empty) bytes.writeInt32LE(0, 32);
-  fs.writeFileSync(path.join(dir, name), empty ? bytes.subarray(0, 36) : bytes);
+  fs.writeFileSync(path.join(dir, name), mapFile(64, blocked));
   return name;
 }
 

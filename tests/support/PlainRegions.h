@@ -1,10 +1,12 @@
 // Regions and shortest paths in their plain forms, cell by cell: a flood fill that numbers the
 // regions as Regions.h says and looks at every 2 by 2 square for gaps, and Dijkstra's
-// algorithm over every cell. The tests and the map file fuzz target check the segment-wise
-// labelling and the path search against them.
+// algorithm over every cell; and the checks of the segment-wise labelling, the path search and
+// sealing against them, which the tests and the map file fuzz target share.
 #pragma once
 
+#include "analysis/PathSearch.h"
 #include "analysis/Regions.h"
+#include "analysis/Seal.h"
 
 #include <algorithm>
 #include <cmath>
@@ -12,15 +14,13 @@
 #include <deque>
 #include <functional>
 #include <queue>
+#include <string>
 #include <utility>
 #include <vector>
 
 namespace testutil {
 
-using quarnel::TCell;
-using quarnel::TGap;
-using quarnel::TPathmap;
-using quarnel::TRegion;
+using namespace quarnel;
 
 // The plain forms: a flood fill over cells, regions numbered as the header says, and every
 // 2 by 2 square looked at.
@@ -114,6 +114,94 @@ inline std::vector<double> Dijkstra(const TPathmap& map, TCell start, bool diago
       }
   }
   return cost;
+}
+
+// What the regions and gaps of map get wrong against the flood fill plain of it, or "" when
+// nothing. (The regions of each cell are checked through the paths' ends and the pictures.)
+inline std::string RegionsFault(const TPathmap& map, bool diagonal, const PlainRegions& plain) {
+  const TRegions regions = LabelRegions(map, diagonal, SIZE_MAX);
+  if (regions.Regions != plain.Regions)
+    return "the regions";
+  return regions.GapCount == (diagonal ? 0 : plain.Gaps.size()) &&
+                 regions.FirstGaps == (diagonal ? std::vector<TGap>{} : plain.Gaps)
+             ? ""
+             : "the gaps";
+}
+
+// What the path from start to end (either may lie outside the grid) gets wrong, or "": its
+// outcome and regions, its length against Dijkstra's, and its cells: free, one step apart, and
+// turning exactly at its turning points. Sets outcome.
+inline std::string PathFault(const TPathmap& map, bool diagonal, const PlainRegions& plain,
+                             TCell start, TCell end, TPathOutcome& outcome) {
+  const TPathResult path = FindPath(map, start, end, diagonal);
+  outcome = path.Outcome;
+  const size_t n = map.Size();
+  const auto at = [&](TCell c) { return size_t(c.Row) * n + c.Column; };
+  const auto outside = [&](TCell c) { return c.Row >= n || c.Column >= n; };
+  const TPathOutcome expected =
+      outside(start) || outside(end)                             ? TPathOutcome::Outside
+      : plain.Label[at(start)] == 0 || plain.Label[at(end)] == 0 ? TPathOutcome::Blocked
+      : plain.Label[at(start)] != plain.Label[at(end)]           ? TPathOutcome::Apart
+                                                                 : TPathOutcome::Found;
+  if (path.Outcome != expected)
+    return "the outcome";
+  if (expected == TPathOutcome::Apart)
+    return path.StartRegion == plain.Label[at(start)] &&
+                   path.EndRegionSize == plain.Regions[path.EndRegion - 1].Size
+               ? ""
+               : "the regions of the ends";
+  if (expected != TPathOutcome::Found)
+    return "";
+  if (std::fabs(path.Length - Dijkstra(map, start, diagonal)[at(end)]) > 1e-9)
+    return "the length";
+  const std::vector<TCell> cells = PathCells(path);
+  if (cells.size() != path.Steps() + 1 || cells.front() != start || cells.back() != end)
+    return "the ends or the count of steps";
+  uint64_t diagonals = 0;
+  std::vector<TCell> turns = {start};
+  for (size_t s = 1; s < cells.size(); ++s) {
+    const int64_t dr = int64_t(cells[s].Row) - cells[s - 1].Row;
+    const int64_t dc = int64_t(cells[s].Column) - cells[s - 1].Column;
+    if (map.IsBlocked(cells[s].Row, cells[s].Column) || std::max(std::abs(dr), std::abs(dc)) != 1 ||
+        (!diagonal && dr * dc != 0))
+      return "step " + std::to_string(s);
+    diagonals += dr != 0 && dc != 0;
+    if (s + 1 < cells.size() && (int64_t(cells[s + 1].Row) - cells[s].Row != dr ||
+                                 int64_t(cells[s + 1].Column) - cells[s].Column != dc))
+      turns.push_back(cells[s]);
+  }
+  if (cells.size() > 1)
+    turns.push_back(end);
+  return path.DiagonalSteps != diagonals ? "the diagonal steps"
+         : path.Turns != turns           ? "the turning points"
+                                         : "";
+}
+
+// What sealing a copy of map gets wrong, or "": it must block exactly the cells of the regions
+// but the main one with fewer than minSize cells, and count them.
+inline std::string SealFault(const TPathmap& map, bool diagonal, const PlainRegions& plain,
+                             uint64_t minSize) {
+  TPathmap sealed;
+  sealed.SetSize(map.Size());
+  for (uint32_t r = 0; r < map.Size(); ++r)
+    for (uint32_t c = 0; c < map.Size(); ++c)
+      if (map.IsBlocked(r, c))
+        sealed.Block(r, c);
+  const TSealResult result = SealRegions(sealed, minSize, diagonal);
+  TSealResult expected;
+  for (size_t k = 1; k < plain.Regions.size(); ++k)
+    if (plain.Regions[k].Size < minSize)
+      ++expected.Regions, expected.Cells += plain.Regions[k].Size;
+  if (result.Regions != expected.Regions || result.Cells != expected.Cells)
+    return "the counts";
+  for (uint32_t r = 0; r < map.Size(); ++r)
+    for (uint32_t c = 0; c < map.Size(); ++c) {
+      const uint32_t region = plain.Label[size_t(r) * map.Size() + c];
+      if (sealed.IsBlocked(r, c) !=
+          (region == 0 || (region > 1 && plain.Regions[region - 1].Size < minSize)))
+        return "cell " + std::to_string(r) + "," + std::to_string(c);
+    }
+  return "";
 }
 
 } // namespace testutil

@@ -6,6 +6,7 @@
 #include "raster/Footprints.h"
 #include "raster/Outline.h"
 #include "readcon/ReadCon.h"
+#include "segutils/MapFormat.h"
 #include "segutils/SegUtils.h"
 
 #include <filesystem>
@@ -15,11 +16,18 @@ namespace stepbystep {
 using namespace quarnel;
 namespace fs = std::filesystem;
 
-struct TStepPass {
-  const char* FileName;
-  void (*StampTree)(TPathmap&, double, double);
-  CellVisitor Brush;
-};
+// Draws one object into map as the class's pass does: a tree's footprint, or else the outline
+// of its mesh with the class's brush (an object without a mesh draws nothing).
+inline void DrawObject(TPathmap& map, const TStaticObjectMeshNode& node, MapClass mapClass) {
+  void (*const stamps[3])(TPathmap&, double, double) = {StampTreeInfantry, StampTreeTank,
+                                                        StampTreeCar};
+  const CellVisitor brushes[3] = {BrushInfantry, BrushTank, BrushCar};
+  const auto k = static_cast<size_t>(mapClass);
+  if (IsTreeMesh(node.Name))
+    stamps[k](map, node.Position.X, node.Position.Z);
+  else if (node.HasMesh)
+    PathMeshOutline(map, node, brushes[k]);
+}
 
 // Writes the three maps as the passes draw them, one object at a time with its class's
 // tree footprint or brush, into outDir.
@@ -27,21 +35,13 @@ inline void WriteMaps(const fs::path& objectFile, const fs::path& meshDir, uint3
                       const fs::path& outDir) {
   TStaticObjectLL objects;
   LoadWorldObjects(objectFile.string(), (meshDir / "").string(), objects);
-  const TStepPass passes[] = {{"Infantry1Level0Map.raw", StampTreeInfantry, BrushInfantry},
-                              {"Tank0Level0Map.raw", StampTreeTank, BrushTank},
-                              {"Car4Level0Map.raw", StampTreeCar, BrushCar}};
-  for (const TStepPass& pass : passes) {
+  for (const MapClass mapClass : {MapClass::Infantry, MapClass::Tank, MapClass::Car}) {
     TPathmap map;
     map.SetSize(size);
-    for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-      const auto& node = static_cast<const TStaticObjectMeshNode&>(*n);
-      if (IsTreeMesh(node.Name))
-        pass.StampTree(map, node.Position.X, node.Position.Z);
-      else if (node.HasMesh)
-        PathMeshOutline(map, node, pass.Brush);
-    }
+    for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+      DrawObject(map, MeshNodeOf(n), mapClass);
     FillHoles(map);
-    map.SaveToFile((outDir / pass.FileName).string());
+    map.SaveToFile((outDir / MapFileNameOf(mapClass)).string());
   }
 }
 

@@ -11,25 +11,10 @@ import { after, test } from 'node:test';
 import zlib from 'node:zlib';
 import { rowWords } from '../../src/viewer/page/data.mjs';
 import { diagonalGaps, labelRegions, regionAt, regionColours } from '../../src/viewer/page/regions.mjs';
+import { mapFile } from './mapfile.mjs';
 
 const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-regions-'));
 after(() => fs.rmSync(dir, { recursive: true, force: true }));
-
-// A map file of size cells a side, blocked where blocked[row * size + column] is 1.
-function mapFile(size, blocked) {
-  const levels = Math.floor(Math.log2(size / 64)), n = size / 64;
-  const parts = [Buffer.from(Int32Array.from([levels, levels, 6, 0, 0, 2, 0, -1]).buffer)];
-  for (let i = 0; i < n; ++i) {
-    for (let j = 0; j < n; ++j) {
-      const bytes = Buffer.alloc(516);
-      bytes.writeInt32LE(-1, 0);
-      for (let k = 0; k < 64 * 64; ++k) if (blocked[(64 * i + (k >> 6)) * size + 64 * j + (k & 63)]) bytes[4 + (k >> 3)] |= 1 << (k & 7);
-      const all = bytes.subarray(4).every((b) => b === 255), none = bytes.subarray(4).every((b) => b === 0);
-      parts.push(all || none ? Buffer.from(Int32Array.of(all ? 1 : 0).buffer) : bytes);
-    }
-  }
-  return Buffer.concat(parts);
-}
 
 // A random map: cells blocked at a density of 30 to 60 %, some segments all free or all blocked.
 function randomMap(size, seed) {
@@ -94,7 +79,7 @@ function fromModule(size, file, diagonal) {
 
 test('the page finds the regions, diagonal gaps and region colours of random maps as quarnel-inspect --regions does', () => {
   const files = [[64, 1], [128, 2], [128, 3], [192, 4]].map(([size, seed]) => {
-    const blocked = randomMap(size, seed), file = mapFile(size, blocked);
+    const blocked = randomMap(size, seed), file = mapFile(size, (r, c) => blocked[r * size + c]);
     fs.writeFileSync(path.join(dir, `map${seed}.raw`), file);
     return [size, file, `map${seed}.raw`];
   });

@@ -1,23 +1,14 @@
-// quarnel-inspect --why: every cell of random worlds against the run's maps, and the tool's text.
-#include "explain/WhyCell.h"
-#include "mesh/WorldObjects.h"
-#include "raster/Footprints.h"
-#include "raster/Outline.h"
-#include "segutils/MapFileReader.h"
-#include "segutils/MapFormat.h"
+// quarnel-inspect --why end to end: its text, its JSON and its mistakes.
 #include "support/MeshFile.h"
-#include "support/RandomWorld.h"
 #include "support/TestUtil.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <nlohmann/json.hpp>
 #include <tuple>
 
 #ifndef _WIN32 // runs the built programs
 
-using namespace quarnel;
 using testutil::RunResult;
 using testutil::TempDir;
 namespace fs = std::filesystem;
@@ -36,59 +27,6 @@ void WriteMeshes(const fs::path& dir) {
   meshfile::WriteTo(dir / "Post_m1.sm", post);
   meshfile::WriteTo(dir / "MedicLocker_m1.sm", post);
 }
-
-} // namespace
-
-// Over whole random worlds: a cell has a cause exactly when the run's map blocks it, and each
-// object named, drawn alone without hole filling, blocks that cell.
-TEST(WhyCell, EveryCellOfRandomWorldsHasACauseExactlyWhenTheRunBlocksIt) {
-  const CellVisitor brushes[3] = {BrushInfantry, BrushTank, BrushCar};
-  void (*const stamps[3])(TPathmap&, double, double) = {StampTreeInfantry, StampTreeTank,
-                                                        StampTreeCar};
-  constexpr uint32_t kSize = 128;
-  int holes = 0, causes = 0;
-  for (uint64_t seed = 1; seed <= 3; ++seed) {
-    TempDir dir;
-    testutil::WriteRandomWorld(dir.Path, kSize, seed, 25);
-    ASSERT_EQ(testutil::RunProgram(QUARNEL_EXE, {"objects.con", "meshes", "128"}, dir.Path).Status,
-              0);
-    TStaticObjectLL objects;
-    LoadWorldObjects((dir / "objects.con").string(), (dir / "meshes/").string(), objects);
-    std::array<TPathmap, 3> maps;
-    std::vector<std::array<TPathmap, 3>> alone(static_cast<size_t>(objects.Count));
-    for (size_t k = 0; k < 3; ++k) {
-      LoadMapFile((dir / MapFileNameOf(static_cast<MapClass>(k))).string(), maps[k]);
-      size_t i = 0;
-      for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next, ++i) {
-        const TStaticObjectMeshNode& node = MeshNodeOf(n);
-        alone[i][k].SetSize(kSize);
-        if (IsTreeMesh(node.Name))
-          stamps[k](alone[i][k], node.Position.X, node.Position.Z);
-        else if (node.HasMesh)
-          PathMeshOutline(alone[i][k], node, brushes[k]);
-      }
-    }
-    for (uint32_t r = 0; r < kSize; ++r)
-      for (uint32_t c = 0; c < kSize; ++c) {
-        const TWhyAnswer answer = ExplainCell(objects, kSize, r, c);
-        for (size_t k = 0; k < 3; ++k) {
-          const TWhyClass& why = answer.Classes[k];
-          ASSERT_EQ(maps[k].IsBlocked(r, c), !why.Causes.empty()) << r << "," << c << " " << k;
-          for (const TWhyCause& cause : why.Causes) {
-            holes += cause.Kind == TWhyKind::Hole;
-            causes += cause.Kind != TWhyKind::Hole;
-            ASSERT_TRUE(cause.Kind == TWhyKind::Hole ||
-                        alone[size_t(cause.Object.Number - 1)][k].IsBlocked(r, c))
-                << r << "," << c;
-          }
-        }
-      }
-  }
-  EXPECT_GT(holes, 0);
-  EXPECT_GT(causes, 1000);
-}
-
-namespace {
 
 // A wall (object 1) and a post (2) that overlap; a medic locker (3, the post's shape) half
 // beyond the grid's left edge, which leaves a hole at (41, 0) for infantry; a tree (4); an

@@ -1,0 +1,74 @@
+// What a map alone tells: statistics, and regions, gaps, shortest paths and sealing against
+// their plain cell-by-cell forms on random maps.
+#include "analysis/MapStats.h"
+#include "support/PlainRegions.h"
+#include "support/TestMaps.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+using namespace quarnel;
+using namespace testutil;
+
+namespace {
+
+Cells Segment(uint32_t i, uint32_t j, size_t spared = 0) { // its cells, less the last few
+  Cells cells;
+  for (uint32_t r = 64 * i; r < 64 * i + 64; ++r)
+    for (uint32_t c = 64 * j; c < 64 * j + 64; ++c)
+      cells.push_back({r, c});
+  cells.resize(cells.size() - spared);
+  return cells;
+}
+
+TEST(MapStats, CountBlockedCellsAndEachKindOfSegment) {
+  Cells known = Segment(0, 1), oneFree = Segment(15, 15, 1);
+  known.push_back({70, 3});
+  oneFree.push_back({0, 0});
+  const struct {
+    TPathmap Map;
+    TMapStats Stats;
+  } cases[] = {{MakeMap(64), {64, 1, 0, 0, 1, 0, 0}},
+               {MakeMap(64, Segment(0, 0)), {64, 1, 0, 4096, 0, 1, 0}},
+               {MakeMap(192, {{191, 0}}), {192, 3, 1, 1, 8, 0, 1}},
+               {MakeMap(128, known), {128, 2, 1, 4097, 2, 1, 1}},
+               {MakeMap(1024, oneFree), {1024, 16, 4, 4096, 254, 0, 2}}};
+  for (const auto& c : cases)
+    EXPECT_EQ(ComputeStats(c.Map), c.Stats) << c.Map.Size();
+}
+
+// Each random map is labelled with both kinds of step, and paths are asked between free cells,
+// blocked ones and cells outside the grid.
+TEST(Analyses, RegionsPathsAndSealingAgreeWithThePlainFormsOnRandomMaps) {
+  std::mt19937_64 rng(7);
+  std::map<TPathOutcome, int> outcomes;
+  size_t pockets = 0;
+  for (int round = 0; round < 10; ++round) {
+    const TPathmap map = RandomMap(round % 2 == 0 ? 128 : 192, rng);
+    const uint32_t n = map.Size();
+    for (bool diagonal : {false, true}) {
+      SCOPED_TRACE(testing::Message() << "round " << round << (diagonal ? " diagonal" : ""));
+      const PlainRegions plain = FloodFill(map, diagonal);
+      EXPECT_EQ(RegionsFault(map, diagonal, plain), "");
+      for (int k = 0; k < 6; ++k) {
+        const TCell start{k == 0 ? n : uint32_t(rng() % n), uint32_t(rng() % n)};
+        const TCell end{uint32_t(rng() % n), uint32_t(rng() % n)};
+        TPathOutcome outcome;
+        EXPECT_EQ(PathFault(map, diagonal, plain, start, end, outcome), "")
+            << start.Row << "," << start.Column << " to " << end.Row << "," << end.Column;
+        ++outcomes[outcome];
+      }
+      pockets += plain.Regions.size() - 1;
+      EXPECT_EQ(SealFault(map, diagonal, plain, round == 9 ? UINT64_MAX : 2 + rng() % 40), "");
+    }
+  }
+  EXPECT_GT(pockets, 50u);
+  for (const TPathOutcome outcome :
+       {TPathOutcome::Found, TPathOutcome::Apart, TPathOutcome::Blocked, TPathOutcome::Outside})
+    EXPECT_GT(outcomes[outcome], 0);
+  const TPathResult same = FindPath(MakeMap(64), {7, 7}, {7, 7}, true);
+  EXPECT_TRUE(same.Outcome == TPathOutcome::Found && same.Steps() == 0 && same.Turns.size() == 1);
+}
+
+} // namespace
