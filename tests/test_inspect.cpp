@@ -276,4 +276,74 @@ TEST(RegionsModes, SealWritesTheSealedCopyBesideTheUnchangedInput) {
   EXPECT_EQ(ReadFile(in), before);
 }
 
+#ifndef _WIN32 // runs the built program
+// Limits on the size of a file, in blocks of 512 bytes, that cut each file at several places.
+TEST(InspectTool, AWriteCutShortFailsLeavingTheOlderPicturePageAndSealedMapWhole) {
+  TempDir dir;
+  std::mt19937_64 rng(12);
+  for (const char* map : {"i.raw", "t.raw", "c.raw"})
+    RandomMap(512, rng).SaveToFile((dir / map).string());
+  const struct {
+    std::vector<std::string> Args;
+    std::string File, Message;
+  } cases[] = {{{"--overlay", "i.raw", "t.raw", "c.raw", "--png", "out.png"},
+                "out.png",
+                "Error writing file: out.png (the file could not be written)"},
+               {{"--view", "out.html", "i.raw", "t.raw", "c.raw"},
+                "out.html",
+                "Error writing file: out.html"},
+               {{"--seal", "10", "i.raw", "out.raw"}, "out.raw", "Error writing file: out.raw"}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(RunProgram(QUARNEL_INSPECT_EXE, c.Args, dir.Path).Status, 0) << c.File;
+    const size_t blocks = (fs::file_size(dir / c.File) - 1) / 512;
+    ASSERT_GE(blocks, 6u) << c.File;
+    for (const size_t limit : {size_t{1}, blocks / 3, 2 * blocks / 3, blocks}) {
+      WriteFile(dir / c.File, "an older file");
+      const RunResult result =
+          RunProgram(QUARNEL_INSPECT_EXE, c.Args, dir.Path, FileSizeLimit(limit));
+      EXPECT_EQ(result.Status, 2);
+      EXPECT_EQ(result.Error, "quarnel-inspect: " + c.Message + "\n") << limit << " blocks";
+      EXPECT_EQ(ReadFile(dir / c.File), "an older file");
+      for (const auto& entry : fs::directory_iterator(dir.Path))
+        EXPECT_EQ(entry.path().string().find(".partial"), std::string::npos) << entry.path();
+    }
+  }
+}
+
+TEST(InspectTool, EachReportThatCannotBeWrittenToStandardOutputEndsWithStatusTwo) {
+  TempDir dir;
+  std::mt19937_64 rng(13);
+  for (const char* map : {"i.raw", "t.raw", "c.raw"})
+    RandomMap(512, rng).SaveToFile((dir / map).string());
+  const std::string sample = std::string(QUARNEL_SOURCE_DIR) + "/sample/";
+  const std::vector<std::string> why = {"--why",     "300,380",
+                                        "--objects", sample + "StaticObjects.con",
+                                        "--meshes",  sample + "StandardMesh",
+                                        "--size",    "512"};
+  std::vector<std::string> whyJson = why;
+  whyJson.push_back("--json");
+  const std::vector<std::string> cases[] = {
+      {"i.raw", "t.raw"},
+      {"--overlay", "i.raw", "t.raw", "c.raw", "--png", "o.png"},
+      {"--diff", "i.raw", "t.raw"},
+      {"--view", "v.html", "i.raw", "t.raw", "c.raw"},
+      why,
+      whyJson,
+      {"--regions", "i.raw", "t.raw"},
+      {"--regions", "i.raw", "--json"},
+      {"--path", "0,0", "511,511", "i.raw", "--diagonal"},
+      {"--path", "0,0", "511,511", "i.raw", "--json"},
+      {"--seal", "10", "i.raw", "s.raw"},
+      {"--help"},
+      {"--version"}};
+  for (const auto& args : cases) {
+    const RunResult result = RunProgram(QUARNEL_INSPECT_EXE, args, dir.Path, "", "/dev/full");
+    EXPECT_EQ(result.Status, 2) << args[0];
+    EXPECT_EQ(result.Error,
+              "quarnel-inspect: cannot write standard output: No space left on device\n")
+        << args[0];
+  }
+}
+#endif
+
 } // namespace

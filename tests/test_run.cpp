@@ -68,11 +68,6 @@ struct World {
   }
 };
 
-// Files may grow to blocks of 512 bytes; a write beyond that fails with EFBIG.
-std::string FileSizeLimit(size_t blocks) {
-  return "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + ";";
-}
-
 // AddressSanitizer's shadow memory takes terabytes of address space: it limits single
 // allocations instead.
 const std::string kLittleMemory =
@@ -144,7 +139,7 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
       {m + "object.geometry.scale " + Ten(300) + "/1/1\n", farVertex, "64", "", false, 1, "Floating point overflow", 0},
       {m + at + Ten(309) + "/0/0\n", "", "64", "", false, 1, "'" + Ten(309) + "' is not a valid floating point value", 0},
       {m, ClaimingMesh(10000000, 0, 0, 60), "64", "", true, 1, "Error reading file", 0},
-      {m, "", "64", "tank map a link to a full device", false, 0, "Total pathed: 0", I | T | C | R},
+      {m, "", "64", "tank map a link to a full device", false, 1, "Error writing file", I | T},
       {m, "", "65536", "", true, 1, "Out of memory", 0},
       {m, "", "64", "mesh is a FIFO", false, 0, "Total pathed: 0", I | T | C | R},
       // clang-format on
@@ -224,33 +219,68 @@ TEST(Run, WithOtherThanThreeArgumentsPrintsTheUsageAndSucceeds) {
   }
 }
 
-TEST(Run, AWriteCutShortFailsKeepingEarlierFilesWholeAndTheCutFilesFirstPart) {
-  // A tree near a segment corner reaches one more segment per class; 300 unmeshed objects
-  // fill the report, so the four files grow in the order they are written.
-  std::string objects = "object.create eu_pine1_m1\nobject.absoluteposition 61/0/61\n";
-  for (int i = 0; i < 300; ++i)
+// Limits on the size of a file, in blocks of 512 bytes, that fail each of the four files in turn
+// at several places.
+TEST(Run, AWriteCutShortFailsKeepingTheMapsBeforeItAndEveryOlderFileWhole) {
+  // Trees near segment corners reach one more segment per class; 3,000 unmeshed objects fill
+  // the report, so the four files grow in the order they are written.
+  std::string objects;
+  for (int i = 0; i < 9; ++i)
+    objects += "object.create eu_pine1_m1\nobject.absoluteposition " +
+               std::to_string(61 + i / 3 * 64) + "/0/" + std::to_string(61 + i % 3 * 64) + "\n";
+  for (int i = 0; i < 3000; ++i)
     objects += "object.create Crate_m1\n";
   World whole(objects);
-  ASSERT_EQ(whole.Run("128").Status, 0);
+  ASSERT_EQ(whole.Run("256").Status, 0);
+  int runs = 0;
   for (int cut = 0; cut < 4; ++cut) {
     const size_t before = cut == 0 ? 0 : whole.File(kOutputs[cut - 1]).size();
-    const size_t limit = (before / 512 + 1) * 512; // beyond the file before, within this one
-    ASSERT_LT(limit, whole.File(kOutputs[cut]).size());
-    World w(objects);
-    const RunResult result = w.Run("128", FileSizeLimit(limit / 512));
-    EXPECT_EQ(result.Status, 1);
-    // EFBIG (27) has no message of its own among the text-file errors.
-    EXPECT_EQ(LastLine(result.Output), cut < 3 ? "Error writing file" : "I/O error 27");
-    for (int k = 0; k < 4; ++k) {
-      const std::string expected = whole.File(kOutputs[k]);
-      // The report, made as the car map begins, is flushed also when the car map fails.
-      const bool partial = k == cut || (cut == 2 && k == 3);
-      if (k < cut || partial)
-        EXPECT_TRUE(w.File(kOutputs[k]) == (partial ? expected.substr(0, limit) : expected))
-            << kOutputs[k] << " with a cut in " << kOutputs[cut];
-      else
-        EXPECT_FALSE(fs::exists(w.Dir / kOutputs[k])) << kOutputs[k];
+    // At least a block, for the console lines.
+    const size_t first = std::max<size_t>(1, (before + 511) / 512);
+    const size_t last = (whole.File(kOutputs[cut]).size() - 1) / 512;
+    ASSERT_LE(first, last) << kOutputs[cut];
+    for (size_t blocks = first; blocks <= last; blocks += std::max<size_t>(1, (last - first) / 4)) {
+      World w(objects);
+      for (const char* file : kOutputs)
+        WriteFile(w.Dir / file, std::string("an older ") + file);
+      const RunResult result = w.Run("256", FileSizeLimit(blocks));
+      ++runs;
+      EXPECT_EQ(result.Status, 1);
+      // EFBIG (27) has no message of its own among the text-file errors.
+      EXPECT_EQ(LastLine(result.Output), cut < 3 ? "Error writing file" : "I/O error 27");
+      for (int k = 0; k < 4; ++k)
+        EXPECT_TRUE(w.File(kOutputs[k]) ==
+                    (k < cut ? whole.File(kOutputs[k]) : std::string("an older ") + kOutputs[k]))
+            << kOutputs[k] << " with " << blocks << " blocks";
+      EXPECT_EQ(std::distance(fs::directory_iterator(w.Dir.Path), fs::directory_iterator()), 6)
+          << "the object file, the mesh folder and the four files alone";
     }
+  }
+  EXPECT_GT(runs, 12);
+}
+
+// Two runs of different worlds in one folder at once, several times over: each file is one
+// run's or the other's, whole, and no file is left beside them.
+TEST(Run, TwoRunsInOneFolderAtOnceLeaveEachFileWholeAndNothingBesideThem) {
+  TempDir dir;
+  for (const char* world : {"a", "b"}) {
+    WriteRandomWorld(dir / world, 1024, world[0], 600);
+    ASSERT_EQ(RunProgram(QUARNEL_EXE, {"objects.con", "meshes", "1024"}, dir / world).Status, 0);
+  }
+  fs::create_directory(dir / "both");
+  for (int round = 0; round < 6; ++round) {
+    const std::string run = std::string("'") + QUARNEL_EXE + "' ../";
+    const std::string command = "cd '" + (dir / "both").string() + "' || exit 1; " + run +
+                                "a/objects.con ../a/meshes 1024 > /dev/null & a=$!; " + run +
+                                "b/objects.con ../b/meshes 1024 > /dev/null & b=$!; " +
+                                "wait $a && wait $b";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const char* file : kOutputs) {
+      const std::string written = ReadFile(dir / "both" / file);
+      EXPECT_TRUE(written == ReadFile(dir / "a" / file) || written == ReadFile(dir / "b" / file))
+          << file << " in round " << round;
+    }
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir / "both"), fs::directory_iterator()), 4);
   }
 }
 

@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <cstdio>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,9 +29,12 @@ bool IsRegularFile(const std::string& name) {
          (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) == 0;
 }
 
-bool ExistsAsNonDirectory(const std::string& name) {
+TFileKind FileKindOf(const std::string& name) {
   const DWORD attributes = GetFileAttributesA(name.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+  return attributes == INVALID_FILE_ATTRIBUTES          ? TFileKind::None
+         : (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? TFileKind::Directory
+         : (attributes & FILE_ATTRIBUTE_DEVICE) != 0    ? TFileKind::Other
+                                                        : TFileKind::Regular;
 }
 
 std::string StoredFileName(const std::string& name) {
@@ -45,6 +49,10 @@ std::string StoredFileName(const std::string& name) {
 
 bool DeleteFileNamed(const std::string& name) {
   return DeleteFileA(name.c_str()) != 0;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+  return MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 TFile::~TFile() {
@@ -71,12 +79,20 @@ bool TFile::OpenForReading(const std::string& name) {
   return true;
 }
 
-bool TFile::Create(const std::string& name, bool exclusive) {
+bool TFile::CreateNew(const std::string& name) {
   Close();
-  const DWORD access = exclusive ? (GENERIC_READ | GENERIC_WRITE) : GENERIC_WRITE;
-  const DWORD share = exclusive ? 0 : FILE_SHARE_READ;
-  HANDLE h = CreateFileA(name.c_str(), access, share, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                         nullptr);
+  HANDLE h = CreateFileA(name.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return false;
+  Handle = h;
+  return true;
+}
+
+bool TFile::OpenForWriting(const std::string& name) {
+  Close();
+  HANDLE h = CreateFileA(name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (h == INVALID_HANDLE_VALUE)
     return false;
   Handle = h;
@@ -152,9 +168,12 @@ bool IsRegularFile(const std::string& name) {
   return stat(name.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
-bool ExistsAsNonDirectory(const std::string& name) {
+TFileKind FileKindOf(const std::string& name) {
   struct stat st;
-  return stat(name.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+  return stat(name.c_str(), &st) != 0 ? TFileKind::None
+         : S_ISREG(st.st_mode)        ? TFileKind::Regular
+         : S_ISDIR(st.st_mode)        ? TFileKind::Directory
+                                      : TFileKind::Other;
 }
 
 std::string StoredFileName(const std::string& name) {
@@ -163,6 +182,10 @@ std::string StoredFileName(const std::string& name) {
 
 bool DeleteFileNamed(const std::string& name) {
   return unlink(name.c_str()) == 0;
+}
+
+bool RenameReplacing(const std::string& from, const std::string& to) {
+  return rename(from.c_str(), to.c_str()) == 0;
 }
 
 TFile::~TFile() {
@@ -198,12 +221,24 @@ bool TFile::OpenForReading(const std::string& name) {
   return true;
 }
 
-bool TFile::Create(const std::string& name, bool exclusive) {
+bool TFile::CreateNew(const std::string& name) {
   Close();
-  const int flags = (exclusive ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC | O_CLOEXEC;
+  const int flags = O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC;
   int fd;
   do {
     fd = open(name.c_str(), flags, 0666);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    return false;
+  Fd = fd;
+  return true;
+}
+
+bool TFile::OpenForWriting(const std::string& name) {
+  Close();
+  int fd;
+  do {
+    fd = open(name.c_str(), O_WRONLY | O_CLOEXEC);
   } while (fd < 0 && errno == EINTR);
   if (fd < 0)
     return false;

@@ -20,8 +20,10 @@ int LastSystemError();
 // True when name is an existing regular file: directories, FIFOs and devices are not.
 bool IsRegularFile(const std::string& name);
 
-// True when name exists and is not a directory.
-bool ExistsAsNonDirectory(const std::string& name);
+// What a name stands for, links followed: nothing, a regular file, a directory, or something
+// else (a device, a FIFO).
+enum class TFileKind { None, Regular, Directory, Other };
+TFileKind FileKindOf(const std::string& name);
 
 // The name of an existing file as its folder stores it, the folder part of name kept: on
 // Windows, whose file names match without regard to letter case, "m\\bunker_m1.sm" may be stored
@@ -30,6 +32,10 @@ std::string StoredFileName(const std::string& name);
 
 // Deletes a file; false on failure.
 bool DeleteFileNamed(const std::string& name);
+
+// Renames the file from over the file to, which may exist (and is then replaced at once: a
+// reader sees the one file or the other); false on failure.
+bool RenameReplacing(const std::string& from, const std::string& to);
 
 // An open file, closed when the object goes. Failing calls return false (or -1) and leave
 // the system's error code in LastSystemError().
@@ -44,9 +50,11 @@ public:
 
   // Opens an existing file for reading only.
   bool OpenForReading(const std::string& name);
-  // Creates the file anew (truncating one that is still there) for writing; with
-  // exclusive, for reading and writing and shared with no other opener.
-  bool Create(const std::string& name, bool exclusive);
+  // Creates a new file for reading and writing, shared with no other opener; fails when a
+  // file of that name exists.
+  bool CreateNew(const std::string& name);
+  // Opens an existing file (a device, say) for writing, as it is.
+  bool OpenForWriting(const std::string& name);
 
   bool IsOpen() const;
   // Reads up to count bytes, fewer only at the end of the file; -1 on failure.

@@ -1,4 +1,4 @@
-// Buffered text file output.
+// Buffered text file output, put in place when whole.
 #include "common/TextFileWriter.h"
 
 #include "common/TextFileError.h"
@@ -10,13 +10,8 @@ constexpr size_t kFlushAt = 64 * 1024;
 } // namespace
 
 TTextFileWriter::TTextFileWriter(const std::string& fileName) {
-  if (!File.Create(fileName, /*exclusive=*/false))
+  if (!File.Create(fileName))
     RaiseLastTextFileError();
-}
-
-TTextFileWriter::~TTextFileWriter() {
-  if (File.IsOpen() && !Buffer.empty())
-    File.Write(Buffer.data(), Buffer.size()); // best effort: the run is failing already
 }
 
 void TTextFileWriter::WriteLine(std::string_view text) {
@@ -39,7 +34,7 @@ void TTextFileWriter::Flush() {
 
 void TTextFileWriter::Close() {
   Flush();
-  if (!File.Close())
+  if (!File.Commit())
     RaiseLastTextFileError();
 }
 

@@ -11,7 +11,6 @@
 #include "pictures/RegionsPicture.h"
 
 #include <filesystem>
-#include <random>
 
 namespace quarnel {
 
@@ -74,36 +73,15 @@ void CheckSealTarget(const std::string& in, const std::string& out) {
     throw Exception("--seal writes a copy: " + out + " is the map it reads (" + in + ")");
 }
 
-// A file beside the target, removed when the object goes unless it was renamed.
-struct TTemporaryFile {
-  std::string Name;
-  bool Kept = false;
-  explicit TTemporaryFile(const std::string& target) {
-    std::random_device random;
-    Name = target + ".partial-" + std::to_string(random()) + std::to_string(random());
-  }
-  ~TTemporaryFile() {
-    std::error_code error;
-    if (!Kept)
-      std::filesystem::remove(Name, error);
-  }
-};
-
-void SaveMapReplacing(const TPathmap& map, const std::string& out) {
-  TTemporaryFile temporary(out);
+// Writes the map as SaveToFile does, which leaves the target as it was on a failure; its
+// "Error writing file" names the target.
+void SaveMap(const TPathmap& map, const std::string& target) {
   try {
-    map.SaveToFile(temporary.Name);
+    map.SaveToFile(target);
   } catch (const Exception& e) {
-    std::string message = e.what();
-    const size_t at = message.find(temporary.Name);
-    throw Exception(at == std::string::npos ? message + ": " + out
-                                            : message.replace(at, temporary.Name.size(), out));
+    const std::string message = e.what();
+    throw Exception(message == "Error writing file" ? message + ": " + target : message);
   }
-  std::error_code error;
-  std::filesystem::rename(temporary.Name, out, error);
-  if (error)
-    throw Exception("Error writing file: " + out);
-  temporary.Kept = true;
 }
 
 } // namespace
@@ -114,7 +92,7 @@ int RunSealMode(const TInspectOptions& options, const TInspectIo& io) {
   CheckSealTarget(in, target);
   const auto map = LoadMap(in);
   const TSealResult sealed = SealRegions(*map, options.SealSize, options.Has("--diagonal"));
-  SaveMapReplacing(*map, target);
+  SaveMap(*map, target);
   io.Out << "Map: " << in << "\n"
          << "Sealed: " << sealed.Regions << " regions of " << sealed.Cells
          << " cells in all (every region but the main one with fewer than " << options.SealSize

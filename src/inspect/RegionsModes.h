@@ -12,12 +12,11 @@ namespace quarnel {
 int RunRegionsMode(const TInspectOptions& options, const TInspectIo& io);
 // --path: returns kInspectOk when a path exists, kInspectMapsDiffer when none does.
 int RunPathMode(const TInspectOptions& options, const TInspectIo& io);
-// --seal: writes the sealed copy of Maps[0] to Maps[1] through a file beside it that is renamed
-// over it at the end, so that a failure leaves Maps[1] as it was and nothing else behind.
-// Returns kInspectOk. Raises "--seal writes a copy: OUT is the map it reads (IN)" when OUT names
-// IN (the same file under any spelling of its path), SaveToFile's failures with OUT named in
-// them ("Error opening file: OUT", "Error writing file: OUT"), and "Error writing file: OUT"
-// when the rename fails.
+// --seal: writes the sealed copy of Maps[0] to Maps[1] as SaveToFile does, so that a failure
+// leaves Maps[1] as it was and nothing else behind. Returns kInspectOk. Raises "--seal writes a
+// copy: OUT is the map it reads (IN)" when OUT names IN (the same file under any spelling of its
+// path), and SaveToFile's failures with OUT named in them ("Error opening file: OUT", "Error
+// writing file: OUT").
 int RunSealMode(const TInspectOptions& options, const TInspectIo& io);
 
 } // namespace quarnel

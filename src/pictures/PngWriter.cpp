@@ -2,7 +2,7 @@
 // code, not the platform's zlib, so a picture's bytes do not depend on the platform.
 #include "pictures/PngWriter.h"
 
-#include "common/FileIO.h"
+#include "common/ReplacingFile.h"
 #include "common/UTypes.h"
 
 #define STBI_WRITE_NO_STDIO
@@ -23,7 +23,7 @@ namespace {
 constexpr uint64_t kMaxRowBytes = INT_MAX / 10 * 4;
 
 struct TPngOutput {
-  TFile* File = nullptr;
+  TReplacingFile* File = nullptr;
   bool Failed = false;
 };
 
@@ -39,8 +39,8 @@ void WritePng(const TImage& image, const std::string& fileName) {
   if ((uint64_t{image.Width} * 3 + 1) * image.Height > kMaxRowBytes)
     throw Exception("Error writing file: " + fileName +
                     " (the picture is too large for PNG: give a larger --scale)");
-  TFile file;
-  if (!file.Create(fileName, /*exclusive=*/false))
+  TReplacingFile file;
+  if (!file.Create(fileName))
     throw Exception("Error opening file: " + fileName);
   TPngOutput output;
   output.File = &file;
@@ -54,6 +54,8 @@ void WritePng(const TImage& image, const std::string& fileName) {
     throw Exception("Error writing file: " + fileName + " (the file could not be written)");
   if (!closed)
     throw Exception("Error writing file: " + fileName);
+  if (!file.Commit())
+    throw Exception("Error opening file: " + fileName);
 }
 
 } // namespace quarnel

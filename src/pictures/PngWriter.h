@@ -7,9 +7,10 @@
 
 namespace quarnel {
 
-// Writes an 8-bit RGB PNG file, replacing any file of that name; the same picture gives the
-// same bytes on every platform. Raises an Exception on failure:
-//   "Error opening file: NAME" when the file cannot be created;
+// Writes an 8-bit RGB PNG file beside its name and renames it over any file of that name, which
+// a failure leaves as it was; the same picture gives the same bytes on every platform. Raises
+// an Exception on failure:
+//   "Error opening file: NAME" when the file cannot be made or one of that name replaced;
 //   "Error writing file: NAME (REASON)" when the picture is too large to encode (REASON asks
 //   for a larger --scale), memory runs out (REASON "Out of memory") or a write fails (REASON
 //   "the file could not be written");

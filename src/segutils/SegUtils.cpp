@@ -1,8 +1,8 @@
 // The pathmap grid and its map file writer.
 #include "segutils/SegUtils.h"
 
-#include "common/FileIO.h"
 #include "common/LittleEndian.h"
+#include "common/ReplacingFile.h"
 #include "common/UTypes.h"
 #include "segutils/MapFormat.h"
 
@@ -107,11 +107,11 @@ int32_t TPathmap::LevelCount(uint32_t size) {
 namespace {
 
 // Collects the file's bytes and hands them to the file in large writes; any write that
-// stores fewer bytes than asked for closes the file and fails.
+// stores fewer bytes than asked for fails.
 class TMapWriter {
 public:
   // fileSize bounds the bytes to come: a small map needs no large buffer.
-  TMapWriter(TFile& file, size_t fileSize)
+  TMapWriter(TReplacingFile& file, size_t fileSize)
       : File(file), Capacity(std::min(fileSize, kCapacity)), Buffer(new uint8_t[Capacity]) {}
 
   // Room for count (at most kCapacity) more bytes at the end of the buffer, to be filled by
@@ -127,17 +127,15 @@ public:
     if (Used == 0)
       return;
     const int64_t written = File.Write(Buffer.get(), Used);
-    if (written != static_cast<int64_t>(Used)) {
-      File.Close();
+    if (written != static_cast<int64_t>(Used))
       throw Exception("Error writing file");
-    }
     Used = 0;
   }
 
 private:
   static constexpr size_t kCapacity = size_t{1} << 20;
 
-  TFile& File;
+  TReplacingFile& File;
   size_t Capacity;
   std::unique_ptr<uint8_t[]> Buffer;
   size_t Used = 0;
@@ -147,10 +145,8 @@ private:
 
 void TPathmap::SaveToFile(const std::string& fileName) const {
   CheckInitialised();
-  if (ExistsAsNonDirectory(fileName))
-    DeleteFileNamed(fileName); // a failed deletion shows up when the file is created
-  TFile file;
-  if (!file.Create(fileName, /*exclusive=*/true))
+  TReplacingFile file;
+  if (!file.Create(fileName))
     throw Exception("Error opening file: " + fileName);
 
   const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
@@ -179,6 +175,8 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
   out.Flush();
   if (!file.Close())
     throw Exception("Error writing file");
+  if (!file.Commit()) // a file of that name that cannot be replaced
+    throw Exception("Error opening file: " + fileName);
 }
 
 namespace {

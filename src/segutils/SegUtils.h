@@ -53,7 +53,11 @@ public:
   bool IsBlocked(uint32_t row, uint32_t column) const;
   // The level count of the map header for a map of the given size.
   static int32_t LevelCount(uint32_t size);
-  // Writes the map file, replacing any file of that name.
+  // Writes the map file beside its name and then renames it over any file of that name, so
+  // that a failure leaves that file as it was and nothing beside it. Raises "Pathmap not
+  // initialised" when the map has no size, "Error opening file: " and the name when the file
+  // cannot be made or a file (or a directory) of that name cannot be replaced, and "Error
+  // writing file" when a write fails.
   void SaveToFile(const std::string& fileName) const;
 
   // Raises "Pathmap not initialised" when the map has no size.

@@ -1,7 +1,7 @@
 // Writing the viewer page: the template with the data of the maps and the world put in.
 #include "viewer/ViewPage.h"
 
-#include "common/FileIO.h"
+#include "common/ReplacingFile.h"
 #include "common/UTypes.h"
 #include "viewer/ViewData.h"
 
@@ -12,8 +12,8 @@ void WriteViewPage(const TViewRequest& request) {
   const std::string_view page = ViewerTemplate();
   const size_t at = page.find(kPlaceholder);
   const std::string data = BuildViewData(request);
-  TFile file;
-  if (!file.Create(request.Page, false))
+  TReplacingFile file;
+  if (!file.Create(request.Page))
     throw Exception("Error opening file: " + request.Page);
   auto put = [&](std::string_view part) {
     if (file.Write(part.data(), part.size()) != static_cast<int64_t>(part.size()))
@@ -24,6 +24,8 @@ void WriteViewPage(const TViewRequest& request) {
   put(page.substr(at + kPlaceholder.size()));
   if (!file.Close())
     throw Exception("Error writing file: " + request.Page);
+  if (!file.Commit())
+    throw Exception("Error opening file: " + request.Page);
 }
 
 } // namespace quarnel

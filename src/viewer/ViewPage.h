@@ -12,9 +12,10 @@ namespace quarnel {
 // line "@QUARNEL_DATA@" where the data goes; generated at build time.
 std::string_view ViewerTemplate();
 
-// Writes the page, replacing any file of that name. Raises the failures of BuildViewData
-// (ViewData.h), "Error opening file: " followed by the page's name, or "Error writing file: "
-// followed by it.
+// Writes the page beside its name and renames it over any file of that name, which a failure
+// leaves as it was. Raises the failures of BuildViewData (ViewData.h), "Error opening file: "
+// followed by the page's name when it cannot be made or one of that name replaced, or "Error
+// writing file: " followed by it.
 void WriteViewPage(const TViewRequest& request);
 
 } // namespace quarnel

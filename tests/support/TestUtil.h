@@ -69,15 +69,23 @@ inline ::testing::AssertionResult SameCells(const TPathmap& a, const TPathmap& b
 }
 
 #ifndef _WIN32
+// Shell commands that let files grow to the given count of 512-byte blocks: a write beyond
+// that fails with EFBIG.
+inline std::string FileSizeLimit(size_t blocks) {
+  return "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + ";";
+}
+
 struct RunResult {
   int Status = -1; // exit status, or -1 when the process did not exit normally
   std::string Output, Error;
 };
 
 // Runs exe with args in the folder cwd through the shell, after the shell commands in setup
-// (limits, environment); a run that hangs is ended after two minutes.
+// (limits, environment), its standard output sent to output (else kept in Output); a run that
+// hangs is ended after two minutes.
 inline RunResult RunProgram(const std::string& exe, const std::vector<std::string>& args,
-                            const fs::path& cwd, const std::string& setup = "") {
+                            const fs::path& cwd, const std::string& setup = "",
+                            const std::string& output = "") {
   auto quote = [](const std::string& text) {
     std::string quoted = "'";
     for (char c : text)
@@ -88,7 +96,8 @@ inline RunResult RunProgram(const std::string& exe, const std::vector<std::strin
   std::string command = "cd " + quote(cwd.string()) + " && " + setup + " timeout 120 " + quote(exe);
   for (const std::string& arg : args)
     command += " " + quote(arg);
-  command += " > " + quote((out / "out").string()) + " 2> " + quote((out / "err").string());
+  command += " > " + quote(output.empty() ? (out / "out").string() : output) + " 2> " +
+             quote((out / "err").string());
   const int status = std::system(command.c_str());
   return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out / "out"),
           ReadFile(out / "err")};
