@@ -101,7 +101,7 @@ TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
        "--objects needs --meshes MESHDIR"},
       {{"--view", "v.html", "--diff", "a", "b", "--objects", "o", "--meshes", "m"},
        "--objects does not go with --diff"},
-      {{"--json", "a.raw"}, "--json goes with --why, --regions or --path"},
+      {{"--json", "a.raw"}, "--json goes with --why, --regions, --path or --changes"},
       {{"--why", "1,2", "--objects", "o", "--meshes", "m"}, "--why needs --size WORLDSIZE"}};
   for (const auto& [args, message] : cases) {
     const InspectRun run = Inspect(args);

@@ -35,6 +35,8 @@ struct TInspectOptions {
   std::string View;                    // --view; empty: no page
   uint32_t Row = 0, Column = 0;        // --why
   std::string Objects, Meshes;         // --objects, --meshes; empty when not given
+  std::string Versions[2];             // --changes: the object files before and after
+  std::string OldMeshes;               // --old-meshes; empty: the mesh folder of both
   uint32_t WorldSize = 0;              // --size
   uint32_t PathCells[2][2] = {};       // --path: start and end, each row and column
   uint64_t SealSize = 0;               // --seal

@@ -2,6 +2,7 @@
 #include "inspect/OptionTable.h"
 
 #include "inspect/Arguments.h"
+#include "inspect/ChangesMode.h"
 #include "inspect/MapModes.h"
 #include "inspect/RegionsModes.h"
 #include "inspect/WhyMode.h"
@@ -57,6 +58,15 @@ void StoreMeshes(TInspectOptions& options, TValues values) {
 }
 
 // The run reads a world size of at most 2^31 - 1.
+void StoreVersions(TInspectOptions& options, TValues values) {
+  options.Versions[0] = FileName("--changes", values[0]);
+  options.Versions[1] = FileName("--changes", values[1]);
+}
+
+void StoreOldMeshes(TInspectOptions& options, TValues values) {
+  options.OldMeshes = values[0];
+}
+
 void StoreSize(TInspectOptions& options, TValues values) {
   if (!ParseDecimal(values[0], INT32_MAX, options.WorldSize))
     throw TUsageError("--size needs a decimal world size, not '" + values[0] + "'");
@@ -91,6 +101,12 @@ void CheckStats(const TInspectOptions& options) {
   if (count > 1 && !options.Png.empty())
     throw TUsageError("--png draws one map, but " + std::to_string(count) +
                       " are given (--overlay draws three)");
+}
+
+// --objects and --meshes name one world: each needs the other.
+void CheckView(const TInspectOptions& options) {
+  if (options.Has("--meshes") && !options.Has("--objects"))
+    throw TUsageError("--meshes needs --objects OBJECTFILE");
 }
 
 void CheckWhy(const TInspectOptions& options) {
@@ -153,11 +169,14 @@ const std::vector<TOptionSpec>& InspectOptions() {
                "on a click, what blocks it, as --why tells.",
        .Needs = "--meshes",
        .Store = StoreObjects},
-      {.Name = "--meshes",
+      {.Name = "--meshes", .Arity = 1, .Values = "MESHDIR", .Store = StoreMeshes},
+      {.Name = "--changes", .Arity = 2, .Values = "OLD.con NEW.con", .Store = StoreVersions},
+      {.Name = "--old-meshes",
        .Arity = 1,
        .Values = "MESHDIR",
-       .Needs = "--objects",
-       .Store = StoreMeshes},
+       .Help = "with --changes: the mesh folder of OLD.con, when it is not\n"
+               "the one of NEW.con.",
+       .Store = StoreOldMeshes},
       {.Name = "--size", .Arity = 1, .Values = "WORLDSIZE", .Store = StoreSize},
       {.Name = "--json"},
       {.Name = "--regions"},
@@ -169,7 +188,8 @@ const std::vector<TOptionSpec>& InspectOptions() {
       {.Name = "--limit",
        .Arity = 1,
        .Values = "N",
-       .Help = "with --regions: list N other regions and gaps (20 if not given).",
+       .Help = "with --regions: list N other regions and gaps; with --changes,\n"
+               "N changes (20 if not given).",
        .Store = StoreLimit},
       {.Name = "--help", .Alias = "-h", .Help = "print this text.", .Immediate = true},
       {.Name = "--version", .Help = "print the program's version.", .Immediate = true},
@@ -218,6 +238,7 @@ const std::vector<TModeSpec>& InspectModes() {
        .MinMaps = 3,
        .MaxMaps = 3,
        .MapsText = "three map files (infantry, tank, car), or --diff and two",
+       .Check = CheckView,
        .Run = RunViewMode},
       {.Option = "--why",
        .Usage = "--why ROW,COL --objects OBJECTFILE --meshes MESHDIR\n"
@@ -269,6 +290,23 @@ const std::vector<TModeSpec>& InspectModes() {
        .MaxMaps = 2,
        .MapsText = "the map to read and the file to write",
        .Run = RunSealMode},
+      {.Option = "--changes",
+       .Usage = "--changes OLD.con NEW.con --meshes MESHDIR [--old-meshes MESHDIR]\n"
+                "--size WORLDSIZE [--json] [--limit N] [--png OUT.png [--scale N]]\n"
+                "[--view OUT.html]",
+       .Help = "build the maps of two versions of a world as quarnel does and\n"
+               "tell what changed: the objects moved, turned, rescaled, added,\n"
+               "removed or with another mesh, and for each class the cells newly\n"
+               "blocked and newly free, the changes that made each, and the new\n"
+               "regions they made; --png draws the new maps with the changed\n"
+               "cells marked, --view writes a page of them; --json prints one\n"
+               "JSON document.",
+       .Takes = {"--meshes", "--old-meshes", "--size", "--json", "--limit", "--png", "--scale",
+                 "--view"},
+       .Needs = {"--meshes", "--size"},
+       .MaxMaps = 0,
+       .MapsText = "no map file",
+       .Run = RunChangesMode},
       {.Option = "--help", .Usage = "--help", .Run = RunHelpMode},
       {.Option = "--version", .Usage = "--version", .Run = RunVersionMode},
   };

@@ -1,15 +1,11 @@
 // quarnel-inspect --why: the world loaded as the run loads it, the answer as text or JSON.
 #include "inspect/WhyMode.h"
 
-#include "common/NumberText.h"
-#include "common/TextEncoding.h"
+#include "inspect/ObjectReport.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "segutils/MapFileReader.h"
 #include "segutils/MapFormat.h"
-
-#include <cmath>
-#include <nlohmann/json.hpp>
 
 namespace quarnel {
 
@@ -22,27 +18,13 @@ size_t IndexOf(MapClass mapClass) {
   return static_cast<size_t>(mapClass);
 }
 
-std::string Triple(const TVector3& v, const char* separator) {
-  return NumberText(v.X) + separator + NumberText(v.Y) + separator + NumberText(v.Z);
-}
-
-const std::string* MeshFileOf(const TWhyObject& object) {
-  const auto& mesh = object.Node->Mesh;
-  return mesh && !mesh->FileName.empty() ? &mesh->FileName : nullptr;
-}
-
 const std::string& NameOf(const TWhyReport& report, const TWhyObject& object) {
   return report.Names[static_cast<size_t>(object.Number - 1)];
 }
 
 void PrintObjectText(std::ostream& out, const TWhyReport& report, const TWhyObject& object,
                      const char* indent) {
-  const TStaticObjectMeshNode& node = *object.Node;
-  const std::string* mesh = MeshFileOf(object);
-  out << indent << "Object " << object.Number << " \"" << NameOf(report, object) << "\" (line "
-      << node.Line << "): position " << Triple(node.Position, "/") << ", rotation "
-      << Triple(node.Rotation, "/") << ", scale " << Triple(node.Scale, "/") << ", "
-      << (mesh ? "mesh " + *mesh : std::string("no mesh")) << "\n";
+  PrintObjectText(out, object.Number, NameOf(report, object), *object.Node, indent);
 }
 
 void PrintCauseText(std::ostream& out, const TWhyReport& report, const TWhyCause& cause) {
@@ -61,38 +43,8 @@ void PrintCauseText(std::ostream& out, const TWhyReport& report, const TWhyCause
       << (cause.CoveringEdges == 1 ? " face edge covers" : " face edges cover") << " it\n";
 }
 
-using TJson = nlohmann::ordered_json;
-
-// Text in a JSON document is UTF-8: paths and names are the system's bytes.
-TJson JsonText(const std::string& text) {
-  return Utf8FromSystemText(text);
-}
-
-// JSON has no infinity or NaN: such a number is written as null. A whole number below 2^53 is
-// written as an integer ("40", as the text answer has it, not "40.0").
-TJson JsonNumber(double value) {
-  if (!std::isfinite(value))
-    return nullptr;
-  const bool negativeZero = value == 0 && std::signbit(value);
-  if (value == std::trunc(value) && std::fabs(value) < 9007199254740992.0 && !negativeZero)
-    return static_cast<int64_t>(value);
-  return value;
-}
-
-TJson JsonTriple(const TVector3& v) {
-  return TJson::array({JsonNumber(v.X), JsonNumber(v.Y), JsonNumber(v.Z)});
-}
-
 TJson JsonObject(const TWhyReport& report, const TWhyObject& object) {
-  const TStaticObjectMeshNode& node = *object.Node;
-  const std::string* mesh = MeshFileOf(object);
-  return {{"number", object.Number},
-          {"name", JsonText(NameOf(report, object))},
-          {"line", node.Line},
-          {"position", JsonTriple(node.Position)},
-          {"rotation", JsonTriple(node.Rotation)},
-          {"scale", JsonTriple(node.Scale)},
-          {"mesh", mesh ? JsonText(*mesh) : TJson(nullptr)}};
+  return JsonObject(object.Number, NameOf(report, object), *object.Node);
 }
 
 TJson JsonCause(const TWhyReport& report, const TWhyCause& cause) {

@@ -97,4 +97,29 @@ TImage RenderDiff(const TPathmap& a, const TPathmap& b, uint32_t scale) {
   return image;
 }
 
+TImage RenderChanges(const std::array<TPathmap, 3>& before, const std::array<TPathmap, 3>& after,
+                     uint32_t scale) {
+  TImage image = RenderOverlay(after[0], after[1], after[2], scale);
+  for (size_t k = 0; k < 3; ++k)
+    CheckOneSize({&before[k], &after[k]});
+  const uint32_t size = after[0].Size(), side = image.Width;
+  const auto changed = [&](bool blocked) {
+    return Coverage(size, scale, [&](uint32_t r, uint32_t j) {
+      uint64_t word = 0;
+      for (size_t k = 0; k < 3; ++k)
+        word |=
+            (after[k].Row(r)[j] ^ before[k].Row(r)[j]) & (blocked ? after[k] : before[k]).Row(r)[j];
+      return word;
+    });
+  };
+  const std::vector<uint8_t> blocked = changed(true), freed = changed(false);
+  for (uint32_t y = 0; y < side; ++y)
+    for (uint32_t x = 0; x < side; ++x) {
+      const size_t p = size_t{y} * side + x;
+      if (blocked[p] || freed[p])
+        image.Set(x, y, blocked[p] ? colours::NewlyBlocked : colours::NewlyFree);
+    }
+  return image;
+}
+
 } // namespace quarnel

@@ -4,6 +4,7 @@
 #include "pictures/Image.h"
 #include "segutils/SegUtils.h"
 
+#include <array>
 #include <cstdint>
 
 namespace quarnel {
@@ -21,6 +22,9 @@ inline constexpr TRgb DimBlocked{200, 200, 200};
 inline constexpr TRgb OnlyInA{220, 0, 0};
 inline constexpr TRgb OnlyInB{0, 90, 230};
 inline constexpr TRgb BothWays{160, 0, 200};
+// Changes: the cells that two versions of a world's maps block differently.
+inline constexpr TRgb NewlyBlocked{230, 0, 130};
+inline constexpr TRgb NewlyFree{0, 170, 90};
 } // namespace colours
 
 // Pictures have one pixel per scale by scale block of cells, cell row 0 (world Z = 0) in
@@ -35,5 +39,10 @@ TImage RenderOverlay(const TPathmap& infantry, const TPathmap& tank, const TPath
                      uint32_t scale);
 // The maps must have one size.
 TImage RenderDiff(const TPathmap& a, const TPathmap& b, uint32_t scale);
+// The maps after (infantry, tank, car) as RenderOverlay draws them, with a pixel that holds a
+// cell blocked after and free before, in any class, in NewlyBlocked, else one that holds a cell
+// free after and blocked before in NewlyFree. The six maps must have one size.
+TImage RenderChanges(const std::array<TPathmap, 3>& before, const std::array<TPathmap, 3>& after,
+                     uint32_t scale);
 
 } // namespace quarnel

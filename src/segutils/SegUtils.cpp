@@ -143,20 +143,17 @@ private:
 
 } // namespace
 
-void TPathmap::SaveToFile(const std::string& fileName) const {
-  CheckInitialised();
-  TReplacingFile file;
-  if (!file.Create(fileName))
-    throw Exception("Error opening file: " + fileName);
+namespace {
 
-  const size_t segments = static_cast<size_t>(FSegmentCount) * FSegmentCount;
-  TMapWriter out(file,
-                 mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes));
-  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), LevelCount(FSize));
+// The header and the segment records of the map into out, whose Append(count) gives room for
+// count more bytes (at most a segment's record).
+template <typename TOut> void PutMapFile(const TPathmap& map, TOut& out) {
+  const int32_t n = map.SegmentCount();
+  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), TPathmap::LevelCount(map.Size()));
   static_assert(mapfile::kFree == 0);
-  for (int32_t i = 0; i < FSegmentCount; ++i) {
-    for (int32_t j = 0; j < FSegmentCount; ++j) {
-      const uint64_t* words = Segment(i, j);
+  for (int32_t i = 0; i < n; ++i) {
+    for (int32_t j = 0; j < n; ++j) {
+      const uint64_t* words = map.Segment(i, j);
       if (words == nullptr) { // never written: all free, the code 0
         std::memset(out.Append(mapfile::kCodeSize), 0, mapfile::kCodeSize);
         continue;
@@ -172,11 +169,41 @@ void TPathmap::SaveToFile(const std::string& fileName) const {
         PutUInt64At(cells + 8 * k, words[k]);
     }
   }
+}
+
+// The largest a map file can be.
+size_t MaxFileSize(const TPathmap& map) {
+  const size_t segments = static_cast<size_t>(map.SegmentCount()) * map.SegmentCount();
+  return mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes);
+}
+
+} // namespace
+
+void TPathmap::SaveToFile(const std::string& fileName) const {
+  CheckInitialised();
+  TReplacingFile file;
+  if (!file.Create(fileName))
+    throw Exception("Error opening file: " + fileName);
+  TMapWriter out(file, MaxFileSize(*this));
+  PutMapFile(*this, out);
   out.Flush();
   if (!file.Close())
     throw Exception("Error writing file");
   if (!file.Commit()) // a file of that name that cannot be replaced
     throw Exception("Error opening file: " + fileName);
+}
+
+std::string TPathmap::FileBytes() const {
+  CheckInitialised();
+  struct TBytes {
+    std::string Bytes;
+    uint8_t* Append(size_t count) {
+      Bytes.resize(Bytes.size() + count);
+      return reinterpret_cast<uint8_t*>(Bytes.data() + Bytes.size() - count);
+    }
+  } out;
+  PutMapFile(*this, out);
+  return std::move(out.Bytes);
 }
 
 namespace {

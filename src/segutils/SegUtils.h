@@ -59,6 +59,8 @@ public:
   // cannot be made or a file (or a directory) of that name cannot be replaced, and "Error
   // writing file" when a write fails.
   void SaveToFile(const std::string& fileName) const;
+  // The bytes that SaveToFile writes. Raises "Pathmap not initialised" when the map has no size.
+  std::string FileBytes() const;
 
   // Raises "Pathmap not initialised" when the map has no size.
   void CheckInitialised() const;

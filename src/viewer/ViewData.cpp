@@ -205,12 +205,63 @@ TJson WorldEntry(const TViewRequest& request, uint32_t size) {
           {"faces", Packed(faces)}};
 }
 
+// '<' stands only inside strings, where \u003c means the same: no "</script>" can appear.
+std::string ScriptSafe(const std::string& text) {
+  std::string safe;
+  safe.reserve(text.size());
+  for (const char c : text)
+    safe += c == '<' ? std::string_view("\\u003c") : std::string_view(&c, 1);
+  return safe;
+}
+
+// The cells of an object's placed mesh and its faces, or its tree's position: what the page draws
+// of a changed object.
+TJson OutlineEntry(const TVersionObject& object) {
+  if (object.Node == nullptr)
+    return nullptr;
+  const TStaticObjectMeshNode& node = *object.Node;
+  if (IsTreeMesh(node.Name))
+    return {{"tree", {node.Position.X, node.Position.Z}}};
+  if (!node.HasMesh || node.FaceCount() == 0)
+    return {{"points", TJson::array()}, {"faces", TJson::array()}};
+  TJson points = TJson::array(), faces = TJson::array();
+  for (const TCellPoint& p : PlaceMeshVertices(node))
+    points.push_back(p.Column), points.push_back(p.Row);
+  for (const TFace& f : node.Faces())
+    faces.push_back(f.A), faces.push_back(f.B), faces.push_back(f.C);
+  return {{"points", points}, {"faces", faces}};
+}
+
+// The changes: the report (--changes --json) deflated, and the outlines of each change's
+// object before and after.
+TJson ChangesEntry(const TChangesView& view) {
+  TJson outlines = TJson::array();
+  for (const TObjectChange& change : view.Changes->Changes)
+    outlines.push_back({{"before", OutlineEntry(change.Old)}, {"after", OutlineEntry(change.New)}});
+  return {{"report", Packed(view.Report)}, {"outlines", outlines}};
+}
+
 } // namespace
 
 std::string BuildViewData(const TViewRequest& request) {
   static const char* const kNames[2][3] = {{"infantry", "tank", "car"}, {"A", "B"}};
   std::vector<std::unique_ptr<TPathmap>> maps;
   TJson entries = TJson::array();
+  if (request.Changes != nullptr) {
+    const TChangesView& view = *request.Changes;
+    TJson data = {{"mode", "changes"}, {"size", (*view.After)[0].Size()}};
+    data.update(SharedRules());
+    data["colours"]["newlyBlocked"] = Rgb(colours::NewlyBlocked);
+    data["colours"]["newlyFree"] = Rgb(colours::NewlyFree);
+    for (size_t k = 0; k < 3; ++k)
+      entries.push_back({{"name", kNames[0][k]},
+                         {"file", MapFileNameOf(static_cast<MapClass>(k))},
+                         {"bits", Packed((*view.After)[k].FileBytes())}});
+    data["maps"] = std::move(entries);
+    data["world"] = nullptr;
+    data["changes"] = ChangesEntry(view);
+    return ScriptSafe(data.dump());
+  }
   for (size_t k = 0; k < request.Maps.size(); ++k) {
     maps.push_back(std::make_unique<TPathmap>());
     LoadMapFile(request.Maps[k], *maps.back());
@@ -223,13 +274,7 @@ std::string BuildViewData(const TViewRequest& request) {
   data.update(SharedRules());
   data["maps"] = std::move(entries);
   data["world"] = request.ObjectFile.empty() ? TJson() : WorldEntry(request, size);
-  // '<' stands only inside strings, where \u003c means the same: no "</script>" can appear.
-  const std::string text = data.dump();
-  std::string safe;
-  safe.reserve(text.size());
-  for (const char c : text)
-    safe += c == '<' ? std::string_view("\\u003c") : std::string_view(&c, 1);
-  return safe;
+  return ScriptSafe(data.dump());
 }
 
 } // namespace quarnel

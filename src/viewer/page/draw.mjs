@@ -10,6 +10,7 @@ export const GAP = [0, 0, 0]; // a diagonal gap: a cross on its corner, a pixel 
 const GAP_CROSS_SCALE = 6; // pixels per cell from which gaps are crosses
 export const REACHABLE = [255, 200, 0]; // the region reachable from the clicked cell
 const OUTLINE = '#00b4ff'; // the outlines of the objects that block the clicked cell
+const CHANGED_BEFORE = '#555'; // a changed object's outline before the change
 
 // The colours by name: each class's, and those of the difference picture.
 export const namedColours = (data) => ({ ...Object.fromEntries(data.classes.map((c) => [c.name, c.colour])), ...data.colours });
@@ -35,24 +36,28 @@ function anyBit(buf, w0, lo, hi) {
   return (buf[last - w0] & high) !== 0;
 }
 
-// The three layers of one pixel row, the words w0.. of the cell rows r0..r1 OR-ed: the
-// classes infantry, tank, car; or blocked only in A, only in B, and in A.
+// The layers of one pixel row, the words w0.. of the cell rows r0..r1 OR-ed: the classes
+// infantry, tank, car (and with changes the cells newly blocked and newly free); or blocked
+// only in A, only in B, and in A.
 function layerRows(v, r0, r1, w0, bufs) {
-  const [b0, b1, b2] = bufs, count = b0.length, diff = v.data.mode === 'diff', wpr = v.size / 32;
+  const [b0, b1, b2, b3, b4] = bufs, count = b0.length, diff = v.data.mode === 'diff', wpr = v.size / 32;
   const m0 = v.maps[0].words, m1 = v.maps[1].words, m2 = diff ? m0 : v.maps[2].words;
   for (const buf of bufs) buf.fill(0);
   for (let r = r0; r <= r1; ++r) {
     for (let i = 0, at = r * wpr + w0; i < count; ++i, ++at) {
       const x = m0[at], y = m1[at];
       if (diff) { b0[i] |= x & ~y; b1[i] |= y & ~x; b2[i] |= x; } else { b0[i] |= x; b1[i] |= y; b2[i] |= m2[at]; }
+      if (b3) { b3[i] |= v.changes.blocked[at]; b4[i] |= v.changes.freed[at]; }
     }
   }
 }
 
 // The colour of a pixel from its layers' bits: bit k set when layer k is blocked under it.
-function palette(v) {
+function palette(v, layers) {
   const col = Object.fromEntries(Object.entries(v.colours).map(([k, c]) => [k, rgba(c)]));
-  return Uint32Array.from({ length: 8 }, (_, bits) => {
+  return Uint32Array.from({ length: 1 << layers }, (_, bits) => {
+    if (bits & 8) return col.newlyBlocked;
+    if (bits & 16) return col.newlyFree;
     if (v.data.mode === 'diff')
       return bits & 1 && bits & 2 ? col.bothWays : bits & 1 ? col.onlyInA : bits & 2 ? col.onlyInB : bits & 4 ? col.dimBlocked : col.dimFree;
     const k = v.maps.findIndex((m, k) => m.on && bits & (1 << k));
@@ -131,10 +136,36 @@ function drawOutlines(v) {
   }
 }
 
+// The outlines of a change's object before (dashed) and after: every face edge between the
+// cells of its placed vertices, and a ring around a tree.
+function drawChangeOutlines(v) {
+  const { ctx, view } = v, s = view.scale, box = [view.x0 - 1, view.x0 + v.canvas.width / s + 1, view.z0 - 1, view.z0 + v.canvas.height / s + 1];
+  for (const { outline, before } of v.changeOutlines) {
+    ctx.strokeStyle = before ? CHANGED_BEFORE : OUTLINE; ctx.lineWidth = 2;
+    ctx.setLineDash(before ? [6, 4] : []);
+    ctx.beginPath();
+    if (outline.tree) {
+      const [x, y] = toScreen(v, outline.tree[0], outline.tree[1]);
+      ctx.arc(x, y, Math.max(6, 2 * s), 0, 2 * Math.PI);
+    }
+    const p = outline.points ?? [], f = outline.faces ?? [];
+    for (let k = 0; k < f.length; k += 3) {
+      for (let e = 0; e < 3; ++e) {
+        const a = f[k + e], b = f[k + (e + 1) % 3];
+        const part = clip(p[2 * a] + 0.5, p[2 * a + 1] + 0.5, p[2 * b] + 0.5, p[2 * b + 1] + 0.5, ...box);
+        if (!part) continue;
+        ctx.moveTo(...toScreen(v, part[0], part[1])); ctx.lineTo(...toScreen(v, part[2], part[3]));
+      }
+    }
+    ctx.stroke();
+  }
+  ctx.setLineDash([]);
+}
+
 export function draw(v) {
   v.frame = 0;
   const { canvas, ctx, view } = v, N = v.size, outside = rgba(OUTSIDE);
-  const W = canvas.width, H = canvas.height, s = view.scale, colours = palette(v);
+  const W = canvas.width, H = canvas.height, s = view.scale, layers = v.changes ? 5 : 3, colours = palette(v, layers);
   if (v.image?.width !== W || v.image?.height !== H) v.image = ctx.createImageData(W, H);
   const pixels = new Uint32Array(v.image.data.buffer);
   // Per pixel column: its cells lo..hi (none when lo > hi) and, when they lie in one word,
@@ -152,8 +183,8 @@ export function draw(v) {
     word[x] = (colLo[x] >>> 5) - w0;
     mask[x] = (-1 << (colLo[x] & 31)) & ((colHi[x] & 31) === 31 ? -1 : (1 << ((colHi[x] & 31) + 1)) - 1);
   }
-  const bufs = [0, 1, 2].map(() => new Int32Array(Math.max(w1 - w0 + 1, 1)));
-  const [b0, b1, b2] = bufs, shown = v.regions, cols = { lo: colLo, hi: colHi, word, mask, w0 };
+  const bufs = Array.from({ length: layers }, () => new Int32Array(Math.max(w1 - w0 + 1, 1)));
+  const shown = v.regions, cols = { lo: colLo, hi: colHi, word, mask, w0 };
   let last = null;
   for (let y = 0; y < H; ++y) {
     const [r0, r1] = cellSpan(v, view.z0 + (H - 1 - y) / s, view.z0 + (H - y) / s);
@@ -166,8 +197,8 @@ export function draw(v) {
     for (let x = 0; x < W; ++x) {
       const lo = colLo[x], hi = colHi[x], i = word[x], m = mask[x];
       if (lo > hi) { pixels[row + x] = outside; continue; }
-      const bits = m ? (b0[i] & m ? 1 : 0) | (b1[i] & m ? 2 : 0) | (b2[i] & m ? 4 : 0)
-        : bufs.reduce((sum, buf, k) => sum | (anyBit(buf, w0, lo, hi) ? 1 << k : 0), 0);
+      let bits = 0;
+      for (let k = 0; k < layers; ++k) if (m ? bufs[k][i] & m : anyBit(bufs[k], w0, lo, hi)) bits |= 1 << k;
       pixels[row + x] = colours[bits];
     }
   }
@@ -177,6 +208,7 @@ export function draw(v) {
   if (gaps && crosses) drawGaps(v, gaps, pixels);
   drawGrid(v);
   if (v.outlines.length) drawOutlines(v);
+  if (v.changeOutlines.length) drawChangeOutlines(v);
   for (const [r, c, colour] of [[v.selected?.row, v.selected?.column, '#07f'], [v.hoverCell?.row, v.hoverCell?.column, '#000']])
     if (r !== undefined && s >= 4) outlineCell(v, r, c, colour);
   if (v.marker) {

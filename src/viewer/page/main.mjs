@@ -1,10 +1,11 @@
 // The Quarnel map viewer's start-up and events: everything it shows comes from the JSON block
 // "quarnel-data" that quarnel-inspect --view writes into the page (data.mjs describes it).
 // The maps stay bits (Uint32Array).
+import { changesAt, loadChanges } from './changes.mjs';
 import { countBits, inflate, loadWorld, rowWords } from './data.mjs';
 import { cellAt, draw, fit, namedColours, redraw, resize, setView, zoomAt } from './draw.mjs';
 import { explain } from './explain.mjs';
-import { $, chooseRegions, readout, showAnswer, showCounts, showDifference, showLayers, showReachable, showRegionControls, showWorld } from './panel.mjs';
+import { $, chooseRegions, outlinesOfChanges, readout, showAnswer, showChangeAnswer, showChanges, showCounts, showDifference, showLayers, showReachable, showRegionControls, showWorld } from './panel.mjs';
 
 // The viewer: the page's data and elements and all that changes while it is shown.
 function createViewer(data) {
@@ -13,7 +14,7 @@ function createViewer(data) {
     data, size: data.size, colours: namedColours(data), canvas, ctx: canvas.getContext('2d'),
     view: { scale: 1, x0: 0, z0: 0, fitScale: 1 }, maps: data.maps.map((m) => ({ ...m, on: true, words: null })),
     world: null, hoverCell: null, selected: null, marker: null, frame: 0, image: null,
-    regionCache: new Map(), regions: null, reachable: 0, outlines: [],
+    regionCache: new Map(), regions: null, reachable: 0, outlines: [], changes: null, changeOutlines: [],
   };
 }
 
@@ -61,6 +62,11 @@ function listen(v) {
         showAnswer(v, answer);
         v.outlines = outlinesOf(answer);
       }
+      if (v.changes) {
+        const answer = changesAt(v.changes, v.selected.row, v.selected.column);
+        showChangeAnswer(v, v.selected, answer);
+        v.changeOutlines = outlinesOfChanges(v, [...new Set(answer.flatMap((a) => (a.by === 'holes' ? [] : a.by)))]);
+      }
       redraw(v);
     }
     drag = null;
@@ -95,7 +101,9 @@ async function start() {
     view: v.view, setView: (scale, x, z) => setView(v, scale, x, z), fit: () => fit(v),
     explain: (row, column) => explain(v.world, row, column),
     showRegions: (k, diagonal = false) => chooseRegions(v, k, diagonal),
+    changesAt: (row, column) => changesAt(v.changes, row, column),
   };
+  if (v.data.mode === 'changes') v.changes = await loadChanges(v.data);
   const words = await Promise.all(v.maps.map((m) => inflate(m.bits)));
   v.maps.forEach((m, k) => { m.words = rowWords(words[k], v.size); delete m.bits; });
   showLayers(v);
@@ -108,6 +116,7 @@ async function start() {
   listen(v);
   for (const m of v.maps) m.blocked = countBits(m.words);
   if (v.data.mode === 'diff') showDifference(v);
+  else if (v.changes) { showChanges(v); showRegionControls(v); }
   else { showCounts(v, []); showRegionControls(v); }
   if (v.data.world) {
     v.world = await loadWorld(v.data);

@@ -1,5 +1,6 @@
 // The side panel (layers, regions, counts, objects, the answer for a clicked cell) and the
 // readout under the map. v is the viewer (createViewer, main.mjs).
+import { largestFirst, placeOf } from './changes.mjs';
 import { blockedAt, countBits } from './data.mjs';
 import { redraw, rgba, setView } from './draw.mjs';
 import { insideGrid, objectInfo, objectsNear } from './explain.mjs';
@@ -20,7 +21,9 @@ export function showLayers(v) {
     return;
   }
   box.innerHTML = '<h2>Layers</h2>' + v.maps.map((m, k) =>
-    `<label><input type="checkbox" data-layer="${k}" checked> ${swatch(v, m.name)}${m.name}</label>`).join('');
+    `<label><input type="checkbox" data-layer="${k}" checked> ${swatch(v, m.name)}${m.name}</label>`).join('') +
+    (v.data.mode === 'changes' ? [['newlyBlocked', 'newly blocked'], ['newlyFree', 'newly free']]
+      .map(([k, t]) => `<div>${swatch(v, k)}${t}, in any class</div>`).join('') : '');
   box.addEventListener('change', (e) => { v.maps[e.target.dataset.layer].on = e.target.checked; redraw(v); });
 }
 
@@ -66,6 +69,44 @@ export function showWorld(v) {
     v.marker = { x: world.numbers[9 * i], z: world.numbers[9 * i + 2] };
     setView(v, Math.max(v.view.scale, 8), v.marker.x, v.marker.z);
   });
+}
+
+// --- Changes ------------------------------------------------------------------------------
+
+// The outlines of changes (by id) before and after, to draw on the map.
+export const outlinesOfChanges = (v, ids) => ids.flatMap((id) => {
+  const o = v.changes.outlines[id - 1];
+  return [[o.before, true], [o.after, false]].filter(([outline]) => outline).map(([outline, before]) => ({ outline, before }));
+});
+
+// The changes that change cells, largest first: a click centres one and draws its outlines.
+export function showChanges(v) {
+  const { report, list } = v.changes, listed = largestFirst(list);
+  $('changes').hidden = false;
+  $('changeSummary').textContent = `${list.length} changes, ${listed.length} of them change cells; ` +
+    report.classes.map((k) => `${k.class} ${k.newlyBlocked} newly blocked, ${k.newlyFree} newly free`).join('; ');
+  $('changeList').innerHTML = listed.map((c) => `<li data-change="${c.id}">${esc(c.text)}</li>`).join('');
+  $('changeList').addEventListener('click', (e) => {
+    const id = Number(e.target.closest('li')?.dataset.change);
+    if (!id) return;
+    const change = list[id - 1], place = placeOf(change);
+    v.changeOutlines = outlinesOfChanges(v, [id]);
+    v.marker = place;
+    setView(v, Math.max(v.view.scale, 8), place.x, place.z);
+  });
+  showCounts(v, report.classes.flatMap((k) => [[`Newly blocked, ${k.class}`, k.newlyBlocked], [`Newly free, ${k.class}`, k.newlyFree]]));
+}
+
+// Which changes made a clicked cell change, per class.
+export function showChangeAnswer(v, { row, column }, answer) {
+  window.quarnelLastChangeAnswer = answer;
+  const box = $('answer');
+  box.hidden = false;
+  box.dataset.answer = JSON.stringify(answer);
+  const why = (a) => a.by === 'holes' ? 'hole filling' : a.by.map((id) => v.changes.list[id - 1].text).join('; ');
+  box.innerHTML = `<h2>Cell row ${row}, column ${column}</h2>` + (answer.length === 0 ? '<p>No change made this cell change.</p>'
+    : answer.map((a) => `<div class="class">${swatch(v, a.class)}<b>${a.class}</b>: ${a.blocked ? 'newly blocked' : 'newly free'}` +
+      ` by ${esc(why(a))}</div>`).join(''));
 }
 
 // --- Regions ------------------------------------------------------------------------------
