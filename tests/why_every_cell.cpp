@@ -1,7 +1,8 @@
-// For the viewer's Node test (viewer/explain.test.mjs): writes a random world, or prints what
-// quarnel-inspect --why --json prints for every cell of a world and the row and column just
-// outside it, one line per cell, by row and then by column.
+// For the viewer's Node tests (viewer/*.test.mjs): writes a random world or an edited copy of
+// one, or prints what quarnel-inspect --why --json prints for every cell of a world and the row
+// and column just outside it, one line per cell, by row and then by column.
 //   why_every_cell world DIR SIZE SEED        objects.con and meshes/ in DIR
+//   why_every_cell edit FROM TO SEED          objects moved, turned, ..., a mesh drawn anew
 //   why_every_cell cells OBJECTFILE MESHDIR SIZE
 #include "inspect/WhyMode.h"
 #include "mesh/MeshDirectory.h"
@@ -54,9 +55,14 @@ void PrintEveryCell(const std::string& objectFile, const std::string& meshDir, u
 
 int main(int argc, char** argv) {
   const std::vector<std::string> args(argv + 1, argv + argc);
-  if (args.size() != 4 || (args[0] != "world" && args[0] != "cells")) {
-    std::cerr << "usage: why_every_cell world DIR SIZE SEED | cells OBJECTFILE MESHDIR SIZE\n";
+  if (args.size() != 4 || (args[0] != "world" && args[0] != "edit" && args[0] != "cells")) {
+    std::cerr << "usage: why_every_cell world DIR SIZE SEED | edit FROM TO SEED | cells "
+                 "OBJECTFILE MESHDIR SIZE\n";
     return 2;
+  }
+  if (args[0] == "edit") {
+    testutil::WriteEditedWorld(args[1], args[2], std::stoull(args[3]), 0.3, true, true);
+    return 0;
   }
   const auto size = static_cast<uint32_t>(std::stoul(args[args[0] == "world" ? 2 : 3]));
   if (args[0] == "world")

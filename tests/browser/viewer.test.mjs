@@ -14,7 +14,8 @@ const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'quarnel-view-'));
 const sample = path.join(env.QUARNEL_SOURCE_DIR, 'sample');
 const world = ['--objects', path.join(sample, 'StaticObjects.con'), '--meshes', path.join(sample, 'StandardMesh')];
 const classMaps = ['Infantry1Level0Map.raw', 'Tank0Level0Map.raw', 'Car4Level0Map.raw'];
-const colours = { infantry: [120, 20, 20], free: [255, 255, 255], onlyA: [220, 0, 0], onlyB: [0, 90, 230], equal: [200, 200, 200] };
+const colours = { infantry: [120, 20, 20], free: [255, 255, 255], onlyA: [220, 0, 0], onlyB: [0, 90, 230], equal: [200, 200, 200],
+  newlyBlocked: [230, 0, 130], newlyFree: [0, 170, 90] };
 let browser;
 
 function run(program, args) {
@@ -175,5 +176,45 @@ test('clicking a cell that outlines block draws those outlines on the map, and c
     await page.evaluate(() => new Promise(requestAnimationFrame));
     assert.equal(await outlinePixels() > 100, drawn, `cell (${row}, ${column})`);
   }
+  assert.deepEqual(problems, []);
+});
+
+test('the changes page marks changed cells, tells which change made a clicked one as --changes --json does, and centres ' +
+  'a change chosen from its list with its outline', async () => {
+  // The sample world with its second house moved and the first wall of the compound removed.
+  const con = fs.readFileSync(path.join(sample, 'StaticObjects.con'), 'latin1'), wall = con.indexOf('Object.create Wall_m1');
+  fs.writeFileSync(path.join(dir, 'old.con'), con, 'latin1');
+  fs.writeFileSync(path.join(dir, 'new.con'), (con.slice(0, wall) + con.slice(con.indexOf('Object.create', wall + 1)))
+    .replace('150/20/110', '158/20/104'), 'latin1');
+  const args = ['--changes', 'old.con', 'new.con', '--meshes', path.join(sample, 'StandardMesh'), '--size', '512'];
+  const report = JSON.parse(run(env.QUARNEL_INSPECT, [...args, '--json']).out);
+  const { page, problems } = await open(view('changes.html', args));
+  for (const by of [1, 2]) {
+    const cell = report.classes[0].cells.find((c) => c.by[0] === by);
+    const told = report.classes.flatMap((k) => k.cells.filter((c) => c.row === cell.row && c.column === cell.column)
+      .map((c) => ({ class: k.class, blocked: c.blocked, by: c.by })));
+    await page.evaluate((r, c) => window.quarnel.setView(16, c + 0.5, r + 0.5), cell.row, cell.column);
+    await page.evaluate(() => new Promise(requestAnimationFrame));
+    const point = await screenPoint(page, cell.row, cell.column);
+    assert.deepEqual(await colourAt(page, point), colours[cell.blocked ? 'newlyBlocked' : 'newlyFree']);
+    await page.mouse.click(...point);
+    assert.deepEqual(await page.evaluate(() => window.quarnelLastChangeAnswer), told);
+    assert.ok((await page.$eval('#answer', (e) => e.textContent)).includes(report.changes[by - 1].text));
+  }
+  await page.evaluate(() => window.quarnel.fit());
+  await page.click('#changeList li[data-change="2"]');
+  await page.evaluate(() => new Promise(requestAnimationFrame));
+  const centre = await page.evaluate(() => {
+    const { x0, z0, scale } = window.quarnel.view, canvas = document.getElementById('canvas');
+    return [x0 + canvas.width / 2 / scale, z0 + canvas.height / 2 / scale];
+  });
+  assert.deepEqual(centre, [400, 300]);
+  const dashed = await page.evaluate(() => {
+    const canvas = document.getElementById('canvas'), data = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+    let count = 0;
+    for (let i = 0; i < data.length; i += 4) if (data[i] === 85 && data[i + 1] === 85 && data[i + 2] === 85) ++count;
+    return count;
+  });
+  assert.ok(dashed > 50, `${dashed} pixels of the removed wall's outline`);
   assert.deepEqual(problems, []);
 });
