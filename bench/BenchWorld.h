@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -138,6 +139,49 @@ inline void WriteBenchWorld(const fs::path& dir, const Options& options) {
   }
   std::ofstream file(dir / "StaticObjects.con", std::ios::binary | std::ios::trunc);
   file.write(out.data(), static_cast<std::streamsize>(out.size()));
+}
+
+// Writes into to/StaticObjects.con the benchmark world of from with some of its objects moved
+// (by 4 to 40 units along each axis), some removed and some added (copies of others at new
+// places), for measuring quarnel-inspect --changes; the meshes stay those of from.
+inline void WriteBenchEdit(const fs::path& from, const fs::path& to, int moved, int added,
+                           int removed, uint64_t seed) {
+  std::ifstream in(from / "StaticObjects.con", std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::string> blocks;
+  for (size_t at = text.find("Object.create"); at != std::string::npos;) {
+    const size_t next = text.find("Object.create", at + 1);
+    blocks.push_back(text.substr(at, next == std::string::npos ? std::string::npos : next - at));
+    at = next;
+  }
+  std::mt19937_64 rng(seed);
+  std::uniform_real_distribution<double> offset(4, 40), place(0, 8000);
+  std::uniform_int_distribution<size_t> any(0, blocks.size() - 1);
+  char line[160];
+  for (int k = 0; k < moved;) {
+    std::string& block = blocks[any(rng)];
+    const size_t at = block.find("Object.absolutePosition ");
+    if (at == std::string::npos)
+      continue;
+    char* end = nullptr;
+    const double x = std::strtod(block.c_str() + at + 24, &end), y = std::strtod(end + 1, &end),
+                 z = std::strtod(end + 1, &end);
+    std::snprintf(line, sizeof line, "Object.absolutePosition %.3f/%.3f/%.3f\r\n", x + offset(rng), y,
+                  z - offset(rng));
+    block += line;
+    ++k;
+  }
+  for (int k = 0; k < removed; ++k)
+    blocks[any(rng)].clear();
+  for (int k = 0; k < added; ++k) {
+    const std::string& copy = blocks[any(rng)];
+    std::snprintf(line, sizeof line, "Object.absolutePosition %.3f/0/%.3f\r\n", place(rng), place(rng));
+    blocks.push_back(copy.substr(0, copy.find('\n') + 1) + line);
+  }
+  fs::create_directories(to);
+  std::ofstream out(to / "StaticObjects.con", std::ios::binary | std::ios::trunc);
+  for (const std::string& block : blocks)
+    out << block;
 }
 
 } // namespace benchworld

@@ -58,8 +58,10 @@ void MatchEndsToStarts(const TList& ends, size_t endsBegin, size_t endsEnd, cons
 // Union Algorithms", J. ACM 31, 1984).
 class TLabeller {
 public:
-  TLabeller(const TPathmap& map, bool diagonal)
-      : Map(map), Diagonal(diagonal), N(map.Size()), S(map.SegmentCount()) {}
+  TLabeller(const TPathmap& map, bool diagonal, bool gaps, TSegmentLabels* keep = nullptr,
+            const TSegmentLabels* known = nullptr)
+      : Map(map), Diagonal(diagonal), Gaps(gaps && !diagonal), N(map.Size()), S(map.SegmentCount()),
+        Keep(keep), Known(known) {}
 
   TRegions Run(size_t gapLimit);
 
@@ -125,13 +127,16 @@ private:
 
   const TPathmap& Map;
   const bool Diagonal;
+  const bool Gaps;             // whether diagonal gaps are looked for
   const uint32_t N;
   const int32_t S;
+  TSegmentLabels* Keep;        // where to keep each mixed segment's labels, or null
+  const TSegmentLabels* Known; // labels of segments of another map, or null
   std::vector<uint32_t> Parent;
   std::vector<TNodeStats> Stats;
   std::vector<TCandidate> Candidates;
   TRegions Result;
-  TSegmentRuns Runs;
+  TSegmentRuns Labelled;
   // Row 64i - 1 and rows 64i and 64i + 63 of the segment row in work, all columns.
   TBorder Below, Bottom, Top;
   // Column 64j - 1 of the segment to the west and columns 64j and 64j + 63 of the segment in
@@ -152,13 +157,13 @@ TRegions TLabeller::Run(size_t gapLimit) {
       Left.clear(), Right.clear();
       Segment(i, j);
       JoinAcross(West, Left);
-      if (!Diagonal)
+      if (Gaps)
         GapsAcross(West, Left, true, [&](uint64_t row) { return row * N + 64 * j - 1; });
       std::swap(West, Right);
     }
     if (i > 0) {
       JoinAcross(Below, Bottom);
-      if (!Diagonal)
+      if (Gaps)
         GapsAcross(Below, Bottom, false,
                    [&](uint64_t c) { return (64 * uint64_t(i) - 1) * N + c; });
     }
@@ -204,7 +209,13 @@ void TLabeller::Segment(int32_t i, int32_t j) {
 }
 
 void TLabeller::MixedSegment(int32_t i, int32_t j, const uint64_t* words) {
-  LabelSegment(words, Diagonal, Runs);
+  const size_t index = size_t(i) * S + j;
+  const TSegmentRuns* known = Known != nullptr ? Known->Find(index, words) : nullptr;
+  if (known == nullptr)
+    LabelSegment(words, Diagonal, Labelled);
+  const TSegmentRuns& Runs = known != nullptr ? *known : Labelled;
+  if (Keep != nullptr)
+    Keep->Keep(index, words, Runs);
   const uint32_t r0 = 64 * uint32_t(i), c0 = 64 * uint32_t(j);
   const auto base = static_cast<uint32_t>(Parent.size());
   Result.SegmentNode[size_t(i) * S + j] = base;
@@ -235,7 +246,7 @@ void TLabeller::MixedSegment(int32_t i, int32_t j, const uint64_t* words) {
     if (Runs.Runs[last - 1].End == 63)
       extend(Right, Runs.Runs[last - 1]);
   }
-  if (Diagonal)
+  if (!Gaps)
     return;
   // Gaps inside the segment: rows k and k + 1, columns c and c + 1 < 64.
   for (uint32_t k = 0; k + 1 < 64; ++k) {
@@ -304,7 +315,25 @@ TRegions TLabeller::Finish(size_t gapLimit) {
 } // namespace
 
 TRegions LabelRegions(const TPathmap& map, bool diagonal, size_t gapLimit) {
-  return TLabeller(map, diagonal).Run(gapLimit);
+  return TLabeller(map, diagonal, true).Run(gapLimit);
+}
+
+TRegions LabelRegionsWithoutGaps(const TPathmap& map, TSegmentLabels* keep,
+                                 const TSegmentLabels* known) {
+  return TLabeller(map, false, false, keep, known).Run(0);
+}
+
+void TSegmentLabels::Keep(size_t index, const uint64_t* words, const TSegmentRuns& runs) {
+  TEntry& entry = Entries[index];
+  std::copy_n(words, 64, entry.Words.begin());
+  entry.Runs = runs;
+}
+
+const TSegmentRuns* TSegmentLabels::Find(size_t index, const uint64_t* words) const {
+  const auto at = Entries.find(index);
+  return at != Entries.end() && std::equal(words, words + 64, at->second.Words.begin())
+             ? &at->second.Runs
+             : nullptr;
 }
 
 uint32_t TRegions::SegmentRegion(int32_t i, int32_t j) const {

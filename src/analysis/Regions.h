@@ -6,8 +6,10 @@
 #include "analysis/SegmentRuns.h"
 #include "segutils/SegUtils.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 namespace quarnel {
@@ -70,6 +72,28 @@ struct TRegions {
 // and std::bad_alloc when the pieces do not fit in memory (a map of 4.3 billion cells cut
 // into pieces of a few cells each).
 TRegions LabelRegions(const TPathmap& map, bool diagonal, size_t gapLimit = 20);
+
+// The labels of the mixed segments of one labelling (LabelSegment with edge steps), by segment
+// index, kept for the labelling of a map that shares most of its segments.
+class TSegmentLabels {
+public:
+  void Keep(size_t index, const uint64_t* words, const TSegmentRuns& runs);
+  // The labels kept for the segment at index if its words were these, else null.
+  const TSegmentRuns* Find(size_t index, const uint64_t* words) const;
+
+private:
+  struct TEntry {
+    std::array<uint64_t, 64> Words;
+    TSegmentRuns Runs;
+  };
+  std::unordered_map<size_t, TEntry> Entries;
+};
+
+// The regions of edge steps alone, without looking for gaps (GapCount 0). With keep, the labels
+// of each mixed segment are kept there; with known, a segment whose words known kept is not
+// labelled again.
+TRegions LabelRegionsWithoutGaps(const TPathmap& map, TSegmentLabels* keep = nullptr,
+                                 const TSegmentLabels* known = nullptr);
 
 // The region of a cell (kNoRegion when it is blocked or outside the grid). map must be the map
 // labelled; each call relabels the cell's segment when it is mixed.

@@ -42,7 +42,10 @@ private:
 // The region numbers of a map's cells, each mixed segment labelled once when first asked.
 class TRegionLookup {
 public:
-  TRegionLookup(const TPathmap& map) : Map(map), Regions(LabelRegions(map, false, 0)) {}
+  // With keep, the labels of map's mixed segments are kept there; with known, those kept of
+  // another map are taken for the segments they share.
+  TRegionLookup(const TPathmap& map, TSegmentLabels* keep, const TSegmentLabels* known)
+      : Map(map), Regions(LabelRegionsWithoutGaps(map, keep, known)) {}
   const TRegions& All() const { return Regions; }
   uint32_t At(int64_t row, int64_t column) {
     if (row < 0 || column < 0 || row >= Map.Size() || column >= Map.Size())
@@ -101,7 +104,8 @@ void FindCauses(const TPathmap& before, const TPathmap& after, size_t k,
 // it) and had no twin before: one that holds a newly free cell, or whose first cell's region
 // before had another size.
 void FindNewRegions(const TPathmap& before, const TPathmap& after, TClassChanges& out) {
-  TRegionLookup regionsBefore(before), regionsAfter(after);
+  TSegmentLabels labels;
+  TRegionLookup regionsBefore(before, &labels, nullptr), regionsAfter(after, nullptr, &labels);
   out.RegionsBefore = regionsBefore.All().Regions.size();
   out.RegionsAfter = regionsAfter.All().Regions.size();
   out.MainBefore = out.RegionsBefore > 0 ? regionsBefore.All().Regions[0].Size : 0;

@@ -11,9 +11,11 @@
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
+#include <exception>
 #include <new>
 #include <numeric>
 #include <sstream>
+#include <thread>
 
 namespace quarnel {
 
@@ -307,10 +309,27 @@ void Build(TBuiltVersion& version, const char* label, const std::string& objectF
 } // namespace
 
 int RunChangesMode(const TInspectOptions& options, const TInspectIo& io) {
+  // The versions are built on threads of their own; a failure of OLD is told before one of NEW.
   TBuiltVersion before, after;
-  Build(before, "OLD", options.Versions[0],
-        options.OldMeshes.empty() ? options.Meshes : options.OldMeshes, options.WorldSize);
-  Build(after, "NEW", options.Versions[1], options.Meshes, options.WorldSize);
+  std::exception_ptr failures[2];
+  {
+    std::jthread old([&] {
+      try {
+        Build(before, "OLD", options.Versions[0],
+              options.OldMeshes.empty() ? options.Meshes : options.OldMeshes, options.WorldSize);
+      } catch (...) {
+        failures[0] = std::current_exception();
+      }
+    });
+    try {
+      Build(after, "NEW", options.Versions[1], options.Meshes, options.WorldSize);
+    } catch (...) {
+      failures[1] = std::current_exception();
+    }
+  }
+  for (const std::exception_ptr& failure : failures)
+    if (failure)
+      std::rethrow_exception(failure);
   const TWorldChanges changes =
       CompareWorlds(before.World, before.Maps, after.World, after.Maps, options.WorldSize);
   const TChangesReport report{{&before.World, &after.World}, options.WorldSize, &changes};
