@@ -76,6 +76,33 @@ private:
   size_t Count = 0;
 };
 
+// Transposes a 64 by 64 bit matrix, row k in word k and column t in bit t, in six rounds of
+// block swaps (H. S. Warren, "Hacker's Delight", 2nd ed., 2013, section 7-3).
+void Transpose64(uint64_t* a) {
+  uint64_t mask = 0x00000000FFFFFFFFull;
+  for (int width = 32; width != 0; width >>= 1, mask ^= mask << width)
+    for (int k = 0; k < 64; k = (k + width + 1) & ~width) {
+      const uint64_t t = ((a[k] >> width) ^ a[k + width]) & mask;
+      a[k] ^= t << width;
+      a[k + width] ^= t;
+    }
+}
+
+// The map with rows and columns swapped: its row c is the map's column c.
+TPathmap Transposed(const TPathmap& map) {
+  TPathmap out;
+  out.SetSize(map.Size());
+  uint64_t block[64];
+  for (int32_t i = 0; i < map.SegmentCount(); ++i)
+    for (int32_t j = 0; j < map.SegmentCount(); ++j)
+      if (const uint64_t* words = map.Segment(i, j)) {
+        std::copy_n(words, 64, block);
+        Transpose64(block);
+        std::copy_n(block, 64, out.WritableSegment(j, i));
+      }
+  return out;
+}
+
 struct TOpen {
   double F, G;
   uint64_t Key;
@@ -90,14 +117,14 @@ struct TLater {
 class TJumpSearch {
 public:
   TJumpSearch(const TPathmap& map, TCell end)
-      : Map(map), N(map.Size()), S(uint64_t(map.SegmentCount())), EndRow(end.Row),
-        EndColumn(end.Column) {}
+      : Map(map), Columns(Transposed(map)), N(map.Size()), S(uint64_t(map.SegmentCount())),
+        EndRow(end.Row), EndColumn(end.Column) {}
 
-  std::vector<TCell> Run(TCell start) {
+  std::vector<TCell> Run(TCell start, std::stop_token stop) {
     const uint64_t startKey = Key(start.Row, start.Column);
     *Points.Find(startKey).first = {0, startKey, false};
     Open.push({Heuristic(start.Row, start.Column), 0, startKey});
-    while (!Open.empty()) {
+    while (!Open.empty() && !stop.stop_requested()) {
       const TOpen top = Open.top();
       Open.pop();
       TPoint& point = *Points.Find(top.Key).first;
@@ -109,20 +136,22 @@ public:
         return Trace(startKey, top.Key);
       Expand(r, c, top.G, top.Key == startKey ? 0 : Direction(point.Parent, top.Key));
     }
-    assert(false && "the ends share a region, so a path exists");
+    assert(stop.stop_requested() && "the ends share a region, so a path exists");
     return {};
   }
 
 private:
   uint64_t Key(int64_t r, int64_t c) const { return uint64_t(r) * N + uint64_t(c); }
 
-  // The blocked cells of row r, columns 64j to 64j + 63, as bits; all blocked outside the grid.
-  uint64_t Word(int64_t r, int64_t j) const {
+  // The blocked cells of row r of a map of the search's size, columns 64j to 64j + 63, as bits;
+  // all blocked outside the grid.
+  uint64_t Word(const TPathmap& map, int64_t r, int64_t j) const {
     if (uint64_t(r) >= N || uint64_t(j) >= S) // also below 0
       return ~uint64_t{0};
-    const uint64_t* words = Map.Segment(int32_t(r >> 6), int32_t(j));
+    const uint64_t* words = map.Segment(int32_t(r >> 6), int32_t(j));
     return words == nullptr ? 0 : words[r & 63];
   }
+  uint64_t Word(int64_t r, int64_t j) const { return Word(Map, r, j); }
 
   bool Free(int64_t r, int64_t c) const {
     return c >= 0 && ((Word(r, c >> 6) >> (c & 63)) & 1) == 0;
@@ -141,23 +170,25 @@ private:
     return 3 * (int(dr > 0) - int(dr < 0) + 1) + int(dc > 0) - int(dc < 0) + 1;
   }
 
-  // Runs along row r from column c by dc (+1 or -1) to the next jump point: the end, or a cell
-  // with a forced neighbour, where the row beside is blocked and the cell beyond that free.
-  // False when a blocked cell or the grid's edge comes first. A word of 64 cells at a time:
-  // for dc = +1 bit t of (w >> 1) is the cell east of bit t (bit 0 of the next word carried
-  // into bit 63), for dc = -1 bit t of (w << 1) the cell west of it.
-  bool ScanRow(int64_t r, int64_t& c, int dc) const {
+  // Runs along row r of map from column c by dc (+1 or -1) to the next jump point: the end
+  // (endRow, endColumn), or a cell with a forced neighbour, where the row beside is blocked and
+  // the cell beyond that free. False when a blocked cell or the grid's edge comes first. A word
+  // of 64 cells at a time: for dc = +1 bit t of (w >> 1) is the cell east of bit t (bit 0 of
+  // the next word carried into bit 63), for dc = -1 bit t of (w << 1) the cell west of it.
+  bool ScanLine(const TPathmap& map, int64_t r, int64_t& c, int dc, int64_t endRow,
+                int64_t endColumn) const {
     const int64_t x = c + dc;
     if (uint64_t(x) >= N)
       return false;
     uint64_t mask = dc > 0 ? ~uint64_t{0} << (x & 63) : ~uint64_t{0} >> (63 - (x & 63));
     for (int64_t j = x >> 6; uint64_t(j) < S; j += dc, mask = ~uint64_t{0}) {
-      const uint64_t here = Word(r, j), north = Word(r + 1, j), south = Word(r - 1, j);
-      const uint64_t northBeyond = dc > 0 ? (north >> 1) | (Word(r + 1, j + 1) << 63)
-                                          : (north << 1) | (Word(r + 1, j - 1) >> 63);
-      const uint64_t southBeyond = dc > 0 ? (south >> 1) | (Word(r - 1, j + 1) << 63)
-                                          : (south << 1) | (Word(r - 1, j - 1) >> 63);
-      const uint64_t end = r == EndRow && EndColumn >> 6 == j ? uint64_t{1} << (EndColumn & 63) : 0;
+      const uint64_t here = Word(map, r, j), north = Word(map, r + 1, j),
+                     south = Word(map, r - 1, j);
+      const uint64_t northBeyond = dc > 0 ? (north >> 1) | (Word(map, r + 1, j + 1) << 63)
+                                          : (north << 1) | (Word(map, r + 1, j - 1) >> 63);
+      const uint64_t southBeyond = dc > 0 ? (south >> 1) | (Word(map, r - 1, j + 1) << 63)
+                                          : (south << 1) | (Word(map, r - 1, j - 1) >> 63);
+      const uint64_t end = r == endRow && endColumn >> 6 == j ? uint64_t{1} << (endColumn & 63) : 0;
       const uint64_t stop = (here | (north & ~northBeyond) | (south & ~southBeyond) | end) & mask;
       if (stop == 0)
         continue;
@@ -168,29 +199,13 @@ private:
     return false;
   }
 
-  // The blocked cells of row r in columns c - 1, c and c + 1, as bits 0, 1 and 2.
-  uint32_t Around(int64_t r, int64_t c) const {
-    const int64_t j = c >> 6, t = c & 63;
-    const uint64_t w = Word(r, j);
-    if (t > 0 && t < 63)
-      return uint32_t((w >> (t - 1)) & 7);
-    const uint64_t west = t == 0 ? Word(r, j - 1) >> 63 : (w >> 62) & 1;
-    const uint64_t east = t == 63 ? Word(r, j + 1) & 1 : (w >> 1) & 1;
-    return uint32_t(west | ((w >> t) & 1) << 1 | east << 2);
+  bool ScanRow(int64_t r, int64_t& c, int dc) const {
+    return ScanLine(Map, r, c, dc, EndRow, EndColumn);
   }
 
-  // The same along column c from row r by dr, a row at a time.
+  // The same along column c from row r by dr: along row c of the transposed map.
   bool ScanColumn(int64_t& r, int64_t c, int dr) const {
-    uint32_t beyond = Around(r + dr, c);
-    for (;;) {
-      r += dr;
-      const uint32_t at = beyond;
-      if ((at & 2) != 0)
-        return false;
-      beyond = Around(r + dr, c);
-      if ((r == EndRow && c == EndColumn) || (at & ~beyond & 5) != 0)
-        return true;
-    }
+    return ScanLine(Columns, c, r, dr, EndColumn, EndRow);
   }
 
   // Steps from (r, c) by (dr, dc) to the next jump point; diagonally also a cell from which a
@@ -274,6 +289,7 @@ private:
   }
 
   const TPathmap& Map;
+  const TPathmap Columns; // Map transposed, for scanning its columns a word at a time
   const uint64_t N, S;
   const int64_t EndRow, EndColumn;
   TPointTable Points;
@@ -282,8 +298,9 @@ private:
 
 } // namespace
 
-std::vector<TCell> JumpPointPath(const TPathmap& map, TCell start, TCell end) {
-  return TJumpSearch(map, end).Run(start);
+std::vector<TCell> JumpPointPath(const TPathmap& map, TCell start, TCell end,
+                                 std::stop_token stop) {
+  return TJumpSearch(map, end).Run(start, stop);
 }
 
 } // namespace quarnel

@@ -4,6 +4,7 @@
 #include "analysis/Cell.h"
 #include "segutils/SegUtils.h"
 
+#include <stop_token>
 #include <vector>
 
 namespace quarnel {
@@ -12,7 +13,8 @@ namespace quarnel {
 // that is free (edge steps cost 1, diagonal ones the square root of 2), as its jump points: the
 // start, the cells where the path may turn, and the end. Consecutive points lie on one row, one
 // column or one diagonal, all cells between them free. start and end must be free cells of one
-// region, so that a path exists.
-std::vector<TCell> JumpPointPath(const TPathmap& map, TCell start, TCell end);
+// region, so that a path exists. Gives up, returning no point, when stop is requested.
+std::vector<TCell> JumpPointPath(const TPathmap& map, TCell start, TCell end,
+                                 std::stop_token stop = {});
 
 } // namespace quarnel

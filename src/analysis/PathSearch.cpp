@@ -6,8 +6,11 @@
 #include <algorithm>
 #include <cassert>
 #include <cmath>
+#include <exception>
 #include <limits>
 #include <memory>
+#include <stop_token>
+#include <thread>
 
 namespace quarnel {
 
@@ -112,11 +115,11 @@ public:
   }
 
   // Returns the steps taken, end first.
-  std::vector<uint8_t> Run(TCell start, TCell end) {
+  std::vector<uint8_t> Run(TCell start, TCell end, std::stop_token stop) {
     TOpenQueue open(Heuristic(start.Row, start.Column, end));
     State(start.Row, start.Column).Cost[Index(start.Row, start.Column)] = 0;
     open.Push({Heuristic(start.Row, start.Column, end), 0, start.Row, start.Column, 0});
-    while (!open.Empty()) {
+    while (!open.Empty() && !stop.stop_requested()) {
       const TOpen top = open.Pop();
       TSegmentState& state = State(top.Row, top.Column);
       const uint32_t at = Index(top.Row, top.Column);
@@ -155,7 +158,7 @@ public:
                    uint32_t(column), uint64_t(off < 0 ? -off : off)});
       }
     }
-    assert(false && "the ends share a region, so a path exists");
+    assert(stop.stop_requested() && "the ends share a region, so a path exists");
     return {};
   }
 
@@ -182,7 +185,11 @@ private:
 
 } // namespace
 
-TPathResult FindPath(const TPathmap& map, const TRegions& regions, TCell start, TCell end) {
+namespace {
+
+// The outcome when an end lies outside the grid or is blocked (the start looked at first), or
+// Found.
+TPathResult CheckEnds(const TPathmap& map, TCell start, TCell end) {
   TPathResult result;
   for (const bool atStart : {true, false}) {
     const TCell cell = atStart ? start : end;
@@ -197,29 +204,43 @@ TPathResult FindPath(const TPathmap& map, const TRegions& regions, TCell start, 
     }
   }
   result.AtStart = false;
+  return result;
+}
+
+// The ends' regions; Apart when they differ.
+void FindRegions(const TPathmap& map, const TRegions& regions, TCell start, TCell end,
+                 TPathResult& result) {
   result.StartRegion = RegionOf(map, regions, start.Row, start.Column);
   result.EndRegion = RegionOf(map, regions, end.Row, end.Column);
   result.StartRegionSize = regions.Regions[result.StartRegion - 1].Size;
   result.EndRegionSize = regions.Regions[result.EndRegion - 1].Size;
-  if (result.StartRegion != result.EndRegion) {
+  if (result.StartRegion != result.EndRegion)
     result.Outcome = TPathOutcome::Apart;
-    return result;
-  }
+}
+
+// The steps of a shortest path between free ends of one region (none when stop is requested).
+std::vector<uint8_t> SearchSteps(const TPathmap& map, TCell start, TCell end, bool diagonal,
+                                 std::stop_token stop) {
   std::vector<uint8_t> steps;
-  if (regions.Diagonal) {
-    const std::vector<TCell> points = JumpPointPath(map, start, end);
-    for (size_t k = 1; k < points.size(); ++k) {
-      const int64_t dr = int64_t(points[k].Row) - points[k - 1].Row;
-      const int64_t dc = int64_t(points[k].Column) - points[k - 1].Column;
-      int s = 0;
-      while (kRowStep[s] != (dr > 0) - (dr < 0) || kColumnStep[s] != (dc > 0) - (dc < 0))
-        ++s;
-      steps.insert(steps.end(), size_t(std::max(std::llabs(dr), std::llabs(dc))), uint8_t(s));
-    }
-  } else {
-    steps = TSearch(map).Run(start, end);
+  if (!diagonal) {
+    steps = TSearch(map).Run(start, end, stop);
     std::reverse(steps.begin(), steps.end());
+    return steps;
   }
+  const std::vector<TCell> points = JumpPointPath(map, start, end, stop);
+  for (size_t k = 1; k < points.size(); ++k) {
+    const int64_t dr = int64_t(points[k].Row) - points[k - 1].Row;
+    const int64_t dc = int64_t(points[k].Column) - points[k - 1].Column;
+    int s = 0;
+    while (kRowStep[s] != (dr > 0) - (dr < 0) || kColumnStep[s] != (dc > 0) - (dc < 0))
+      ++s;
+    steps.insert(steps.end(), size_t(std::max(std::llabs(dr), std::llabs(dc))), uint8_t(s));
+  }
+  return steps;
+}
+
+// The path's steps counted, its turning points and length.
+void Walk(TCell start, const std::vector<uint8_t>& steps, TPathResult& result) {
   result.Turns.push_back(start);
   TCell at = start;
   for (size_t k = 0; k < steps.size(); ++k) {
@@ -230,11 +251,46 @@ TPathResult FindPath(const TPathmap& map, const TRegions& regions, TCell start, 
       result.Turns.push_back(at);
   }
   result.Length = double(result.EdgeSteps) + kSqrt2 * double(result.DiagonalSteps);
+}
+
+} // namespace
+
+TPathResult FindPath(const TPathmap& map, const TRegions& regions, TCell start, TCell end) {
+  TPathResult result = CheckEnds(map, start, end);
+  if (result.Outcome != TPathOutcome::Found)
+    return result;
+  FindRegions(map, regions, start, end, result);
+  if (result.Outcome == TPathOutcome::Found)
+    Walk(start, SearchSteps(map, start, end, regions.Diagonal, {}), result);
   return result;
 }
 
+// The search runs on a thread of its own while the regions are labelled, and stops when they
+// show the ends apart.
 TPathResult FindPath(const TPathmap& map, TCell start, TCell end, bool diagonal) {
-  return FindPath(map, LabelRegions(map, diagonal, 0), start, end);
+  map.CheckInitialised();
+  TPathResult result = CheckEnds(map, start, end);
+  if (result.Outcome != TPathOutcome::Found)
+    return result;
+  std::vector<uint8_t> steps;
+  std::exception_ptr failure;
+  std::jthread search([&](std::stop_token stop) {
+    try {
+      steps = SearchSteps(map, start, end, diagonal, stop);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  });
+  const TRegions regions = diagonal ? LabelRegions(map, true, 0) : LabelRegionsWithoutGaps(map);
+  FindRegions(map, regions, start, end, result);
+  if (result.Outcome != TPathOutcome::Found)
+    search.request_stop();
+  search.join();
+  if (failure)
+    std::rethrow_exception(failure);
+  if (result.Outcome == TPathOutcome::Found)
+    Walk(start, steps, result);
+  return result;
 }
 
 std::vector<TCell> PathCells(const TPathResult& path) {

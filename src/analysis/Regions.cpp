@@ -127,7 +127,7 @@ private:
 
   const TPathmap& Map;
   const bool Diagonal;
-  const bool Gaps;             // whether diagonal gaps are looked for
+  const bool Gaps; // whether diagonal gaps are looked for
   const uint32_t N;
   const int32_t S;
   TSegmentLabels* Keep;        // where to keep each mixed segment's labels, or null

@@ -10,26 +10,68 @@
 #include "pictures/PathPicture.h"
 #include "pictures/RegionsPicture.h"
 
+#include <algorithm>
+#include <exception>
 #include <filesystem>
+#include <memory>
+#include <thread>
 
 namespace quarnel {
 
+namespace {
+
+// A map read and labelled, or the failure of doing so.
+struct TLabelled {
+  std::unique_ptr<TPathmap> Map;
+  TRegions Regions;
+  std::exception_ptr Failure;
+};
+
+// Reads and labels the maps, each on a thread of its own.
+std::vector<TLabelled> LabelMaps(const std::vector<std::string>& names, bool diagonal,
+                                 size_t gapLimit) {
+  std::vector<TLabelled> labelled(names.size());
+  std::vector<std::jthread> threads;
+  for (size_t k = 0; k < names.size(); ++k)
+    threads.emplace_back([&, k] {
+      try {
+        labelled[k].Map = LoadMap(names[k]);
+        labelled[k].Regions = LabelRegions(*labelled[k].Map, diagonal, gapLimit);
+      } catch (...) {
+        labelled[k].Failure = std::current_exception();
+      }
+    });
+  return labelled;
+}
+
+} // namespace
+
+// The maps are labelled as many at a time as the machine has cores, and reported in order: a
+// defective map is reported where it stands, after the maps before it.
 int RunRegionsMode(const TInspectOptions& options, const TInspectIo& io) {
   const bool json = options.Has("--json");
+  const size_t wave = std::max<size_t>(1, std::thread::hardware_concurrency());
   std::vector<std::string> documents;
-  for (size_t k = 0; k < options.Maps.size(); ++k) {
-    const std::string& name = options.Maps[k];
-    const auto map = LoadMap(name);
-    const TRegions regions = LabelRegions(*map, options.Has("--diagonal"), options.Limit);
-    if (json) {
-      documents.push_back(RegionsJson(name, regions, options.Limit));
-    } else {
-      if (k > 0)
-        io.Out << "\n";
-      PrintRegionsText(io.Out, name, regions, options.Limit);
+  for (size_t first = 0; first < options.Maps.size(); first += wave) {
+    const std::vector<std::string> names(
+        options.Maps.begin() + std::ptrdiff_t(first),
+        options.Maps.begin() + std::ptrdiff_t(std::min(first + wave, options.Maps.size())));
+    std::vector<TLabelled> labelled = LabelMaps(names, options.Has("--diagonal"), options.Limit);
+    for (size_t k = 0; k < names.size(); ++k) {
+      if (labelled[k].Failure)
+        std::rethrow_exception(labelled[k].Failure);
+      const TPathmap& map = *labelled[k].Map;
+      const TRegions& regions = labelled[k].Regions;
+      if (json) {
+        documents.push_back(RegionsJson(names[k], regions, options.Limit));
+      } else {
+        if (first + k > 0)
+          io.Out << "\n";
+        PrintRegionsText(io.Out, names[k], regions, options.Limit);
+      }
+      if (!options.Png.empty())
+        WritePicture(RenderRegions(map, regions, options.Scale), options, io);
     }
-    if (!options.Png.empty())
-      WritePicture(RenderRegions(*map, regions, options.Scale), options, io);
   }
   if (json) {
     if (documents.size() == 1) {
