@@ -68,17 +68,13 @@ TEST(WhyCell, EveryCellOfRandomWorldsHasACauseExactlyWhenTheRunBlocksIt) {
 namespace {
 
 // A world's objects and the maps that the built quarnel wrote for them.
-struct TBuiltWorld {
-  TWorldVersion World;
-  std::array<TPathmap, 3> Maps;
-};
-
-void BuildWorld(const fs::path& dir, uint32_t size, TBuiltWorld& built) {
-  ASSERT_EQ(testutil::RunProgram(QUARNEL_EXE, {"objects.con", "meshes", std::to_string(size)}, dir)
+void RunWorld(const fs::path& dir, uint32_t size, TBuiltWorld& built) {
+  ASSERT_EQ(testutil::RunProgram(QUARNEL_EXE, {"objects.con", "meshes", std::to_string(size)},
+                                 dir)
                 .Status,
             0);
-  LoadWorldObjects((dir / "objects.con").string(), (dir / "meshes/").string(), built.World.Objects,
-                   &built.World.Names);
+  LoadWorldObjects((dir / "objects.con").string(), (dir / "meshes/").string(), built.Objects,
+                   &built.Names);
   for (size_t k = 0; k < 3; ++k)
     LoadMapFile((dir / MapFileNameOf(static_cast<MapClass>(k))).string(), built.Maps[k]);
 }
@@ -106,10 +102,10 @@ TEST(Changes, EveryChangedCellOfRandomEditsIsPutDownToAnObjectThatCoversItOrToHo
     testutil::WriteRandomWorld(dir / "old", kSize, seed, 60);
     testutil::WriteEditedWorld(dir / "old", dir / "new", seed, 0.3, seed % 2 == 0, seed > 2);
     TBuiltWorld before, after;
-    BuildWorld(dir / "old", kSize, before);
-    BuildWorld(dir / "new", kSize, after);
+    RunWorld(dir / "old", kSize, before);
+    RunWorld(dir / "new", kSize, after);
     const TWorldChanges result =
-        CompareWorlds(before.World, before.Maps, after.World, after.Maps, kSize);
+        CompareWorlds(before, after, kSize);
     changes += result.Changes.size();
     std::vector<std::array<std::array<TPathmap, 3>, 2>> alone(result.Changes.size());
     for (size_t c = 0; c < result.Changes.size(); ++c)
@@ -163,19 +159,19 @@ TEST(Changes, ObjectsMatchByNameAndPlacementThenByNearestPositionAndReorderingCh
   testutil::WriteRandomWorld(dir / "old", 128, 9, 80);
   testutil::WriteEditedWorld(dir / "old", dir / "new", 9, 0, true, false);
   TBuiltWorld before, after;
-  BuildWorld(dir / "old", 128, before);
-  BuildWorld(dir / "new", 128, after);
+  RunWorld(dir / "old", 128, before);
+  RunWorld(dir / "new", 128, after);
   EXPECT_NE(testutil::ReadFile(dir / "old" / "objects.con"),
             testutil::ReadFile(dir / "new" / "objects.con"));
   const TWorldChanges reordered =
-      CompareWorlds(before.World, before.Maps, after.World, after.Maps, 128);
+      CompareWorlds(before, after, 128);
   EXPECT_TRUE(reordered.Changes.empty());
   for (const TClassChanges& cells : reordered.Classes)
     EXPECT_TRUE(cells.Cells.empty());
   // Two houses of one name swap places and a third moves: they match as they lie nearest.
   const auto world = [&](const char* name, const std::string& con) {
     testutil::WriteFile(dir / name, con);
-    auto version = std::make_unique<TWorldVersion>();
+    auto version = std::make_unique<TBuiltWorld>();
     LoadWorldObjects((dir / name).string(), (dir / "old" / "meshes/").string(), version->Objects,
                      &version->Names);
     return version;

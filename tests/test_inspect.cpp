@@ -2,9 +2,8 @@
 // files of the map, regions, path and seal modes.
 #include "analysis/MapStats.h"
 #include "analysis/Seal.h"
-#include "inspect/Arguments.h"
 #include "inspect/CommandLine.h"
-#include "inspect/MapModes.h"
+#include "reports/StatsReport.h"
 #include "pictures/PathPicture.h"
 #include "pictures/Pictures.h"
 #include "segutils/MapFileReader.h"
@@ -14,7 +13,6 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <optional>
 #include <sstream>
 
 using namespace quarnel;
@@ -45,43 +43,18 @@ InspectRun Inspect(const std::vector<std::string>& args, bool withPng = true) {
   return run;
 }
 
-TEST(InspectArguments, DecimalNumbersAndCellsAreDigitsOnlyWithinTheirLimits) {
-  const struct {
-    const char* Text;
-    uint32_t Limit;
-    std::optional<uint32_t> Value;
-  } decimals[] = {{"0", 9, 0},
-                  {"0007", 9, 7},
-                  {"10", 9, {}},
-                  {"4294967295", UINT32_MAX, UINT32_MAX},
-                  {"4294967296", UINT32_MAX, {}},
-                  {"00000000001", 9, {}},
-                  {"", 9, {}},
-                  {"+1", 9, {}},
-                  {"1 ", 9, {}}};
-  for (const auto& c : decimals) {
-    uint32_t value = 12345;
-    EXPECT_EQ(ParseDecimal(c.Text, c.Limit, value), c.Value.has_value()) << c.Text;
-    EXPECT_EQ(value, c.Value.value_or(12345)) << c.Text;
-  }
-  const std::pair<const char*, Cells> cells[] = {
-      {"3,4", {{3, 4}}}, {"0,4294967295", {{0, UINT32_MAX}}},
-      {"1a,2", {}},      {"x,5", {}},
-      {"1,", {}},        {",1", {}},
-      {"1,2,3", {}},     {"1;2", {}}};
-  for (const auto& [text, cell] : cells) {
-    uint32_t row = 7, column = 7;
-    EXPECT_EQ(ParseCell(text, row, column), !cell.empty()) << text;
-    EXPECT_EQ((Cells{{row, column}}), (cell.empty() ? Cells{{7, 7}} : cell)) << text;
-  }
-}
-
 // One mistake per rule of the option table, each reported with a pointer to the usage.
 TEST(InspectCommandLine, ReportsEachMistakeWithAPointerToTheUsage) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--verbose", "a.raw"}, "unknown option --verbose"},
       {{"a.raw", "--png"}, "--png needs a value"},
       {{"--path", "1,1", "a.raw"}, "--path needs two cells as ROW,COL, not 'a.raw'"},
+      {{"--path", "1,2,3", "0,4294967296", "a.raw"},
+       "--path needs two cells as ROW,COL, not '1,2,3'"},
+      {{"--path", "0,4294967295", ",1", "a.raw"}, "--path needs two cells as ROW,COL, not ',1'"},
+      {{"--limit", "+1", "--regions", "a.raw"}, "--limit needs a whole number, not '+1'"},
+      {{"--limit", "00000000001", "--regions", "a.raw"},
+       "--limit needs a whole number, not '00000000001'"},
       {{"--png", "x.png", "--scale", "2x", "a.raw"},
        "--scale needs a whole number of 1 or more, not '2x'"},
       {{"--png", "x.png", "--scale", "4294967296", "a.raw"},

@@ -4,7 +4,7 @@
 //   why_every_cell world DIR SIZE SEED        objects.con and meshes/ in DIR
 //   why_every_cell edit FROM TO SEED          objects moved, turned, ..., a mesh drawn anew
 //   why_every_cell cells OBJECTFILE MESHDIR SIZE
-#include "inspect/WhyMode.h"
+#include "reports/WhyReport.h"
 #include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "support/RandomWorld.h"

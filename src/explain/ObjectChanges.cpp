@@ -17,7 +17,7 @@ namespace quarnel {
 
 namespace {
 
-std::vector<TVersionObject> ObjectsOf(const TWorldVersion& world) {
+std::vector<TVersionObject> ObjectsOf(const TBuiltWorld& world) {
   std::vector<TVersionObject> objects;
   int64_t number = 0;
   for (const TLinkedListNode* n = world.Objects.Head; n != nullptr; n = n->Next)
@@ -112,8 +112,8 @@ void PairNearest(const std::vector<TVersionObject>& before, const std::vector<si
 
 } // namespace
 
-std::vector<TObjectChange> MatchObjects(const TWorldVersion& beforeWorld,
-                                        const TWorldVersion& afterWorld) {
+std::vector<TObjectChange> MatchObjects(const TBuiltWorld& beforeWorld,
+                                        const TBuiltWorld& afterWorld) {
   const std::vector<TVersionObject> before = ObjectsOf(beforeWorld), after = ObjectsOf(afterWorld);
   std::vector<size_t> matchOf(before.size(), SIZE_MAX);
   std::vector<bool> taken(after.size(), false);

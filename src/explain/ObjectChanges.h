@@ -3,21 +3,13 @@
 #pragma once
 
 #include "mesh/CollisionMesh.h"
-#include "readcon/ReadCon.h"
+#include "passes/WorldMaps.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace quarnel {
-
-// A version of a world: its objects loaded as the run loads them, and their names as the
-// object file writes them (before their aliases), in file order.
-struct TWorldVersion {
-  std::string ObjectFile;
-  TStaticObjectLL Objects;
-  std::vector<std::string> Names;
-};
 
 // An object of one version by its place in that version's object list.
 struct TVersionObject {
@@ -48,6 +40,6 @@ struct TObjectChange {
 // those left are added or removed. A matched pair is a change when its placement differs or
 // its mesh does; reordering alone changes nothing. Raises "Error opening file: " and a mesh
 // file's name, or "Error reading file: " and it, when a mesh file to compare cannot be read.
-std::vector<TObjectChange> MatchObjects(const TWorldVersion& before, const TWorldVersion& after);
+std::vector<TObjectChange> MatchObjects(const TBuiltWorld& before, const TBuiltWorld& after);
 
 } // namespace quarnel

@@ -7,8 +7,7 @@
 
 namespace quarnel {
 
-TWorldChanges CompareWorlds(const TWorldVersion& before, const std::array<TPathmap, 3>& beforeMaps,
-                            const TWorldVersion& after, const std::array<TPathmap, 3>& afterMaps,
+TWorldChanges CompareWorlds(const TBuiltWorld& before, const TBuiltWorld& after,
                             uint32_t worldSize) {
   TWorldChanges result;
   result.Changes = MatchObjects(before, after);
@@ -26,7 +25,7 @@ TWorldChanges CompareWorlds(const TWorldVersion& before, const std::array<TPathm
     for (size_t k = 0; k < 3; ++k)
       classes[k] = std::jthread([&, k] {
         try {
-          result.Classes[k] = CompareClass(beforeMaps[k], afterMaps[k], k, covers);
+          result.Classes[k] = CompareClass(before.Maps[k], after.Maps[k], k, covers);
         } catch (...) {
           failures[k] = std::current_exception();
         }

@@ -16,12 +16,11 @@ struct TWorldChanges {
   std::array<TClassChanges, 3> Classes; // infantry, tank, car
 };
 
-// Compares two versions of a world of worldSize cells a side whose maps (infantry, tank, car)
-// the run drew: matches their objects, draws each changed object alone in both versions and
-// puts every changed cell of each class down to its changes (CompareClass), the three classes
-// on threads of their own. Raises the failures of MatchObjects and CoverOf.
-TWorldChanges CompareWorlds(const TWorldVersion& before, const std::array<TPathmap, 3>& beforeMaps,
-                            const TWorldVersion& after, const std::array<TPathmap, 3>& afterMaps,
+// Compares two versions of a world of worldSize cells a side as the run built them: matches
+// their objects, draws each changed object alone in both versions and puts every changed cell
+// of each class down to its changes (CompareClass), the three classes on threads of their own.
+// Raises the failures of MatchObjects and CoverOf.
+TWorldChanges CompareWorlds(const TBuiltWorld& before, const TBuiltWorld& after,
                             uint32_t worldSize);
 
 } // namespace quarnel

@@ -2,11 +2,7 @@
 // status and raises an Exception on failure.
 #pragma once
 
-#include "analysis/MapStats.h"
 #include "inspect/InspectOptions.h"
-
-#include <ostream>
-#include <string>
 
 namespace quarnel {
 
@@ -19,8 +15,5 @@ int RunOverlayMode(const TInspectOptions& options, const TInspectIo& io);
 int RunDiffMode(const TInspectOptions& options, const TInspectIo& io);
 // --view: writes the viewer page of three maps.
 int RunViewMode(const TInspectOptions& options, const TInspectIo& io);
-
-// A map's statistics as the statistics mode prints them.
-void PrintStats(std::ostream& out, const std::string& name, const TMapStats& stats);
 
 } // namespace quarnel

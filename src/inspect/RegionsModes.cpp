@@ -5,10 +5,10 @@
 #include "analysis/Regions.h"
 #include "analysis/Seal.h"
 #include "inspect/ModeSupport.h"
-#include "inspect/PathReport.h"
-#include "inspect/RegionsReport.h"
 #include "pictures/PathPicture.h"
 #include "pictures/RegionsPicture.h"
+#include "reports/PathReport.h"
+#include "reports/RegionsReport.h"
 
 #include <algorithm>
 #include <exception>

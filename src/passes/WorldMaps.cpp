@@ -2,6 +2,7 @@
 #include "passes/WorldMaps.h"
 
 #include "common/UTypes.h"
+#include "mesh/MeshDirectory.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
@@ -38,6 +39,15 @@ std::array<TPathmap, 3> DrawWorldMaps(const TStaticObjectLL& objects, uint32_t w
   WidenInto(centres, kCarShape, maps[2]);
   FillHoles(maps[2]);
   return maps;
+}
+
+void BuildWorld(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
+                TBuiltWorld& world) {
+  if (worldSize % 64 != 0)
+    throw Exception("Invalid world size: " + std::to_string(worldSize));
+  world.ObjectFile = objectFile;
+  LoadWorldObjects(objectFile, MeshDirectoryOf(meshDir), world.Objects, &world.Names);
+  world.Maps = DrawWorldMaps(world.Objects, worldSize);
 }
 
 } // namespace quarnel

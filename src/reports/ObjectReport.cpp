@@ -1,5 +1,5 @@
 // Objects and numbers in the reports' text and JSON.
-#include "inspect/ObjectReport.h"
+#include "reports/ObjectReport.h"
 
 #include "common/NumberText.h"
 #include "common/TextEncoding.h"

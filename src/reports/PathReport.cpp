@@ -1,5 +1,5 @@
 // The found path, or the reason there is none, as text and JSON.
-#include "inspect/PathReport.h"
+#include "reports/PathReport.h"
 
 #include "common/TextEncoding.h"
 #include "segutils/MapFormat.h"

@@ -1,5 +1,5 @@
 // The region table as text and JSON.
-#include "inspect/RegionsReport.h"
+#include "reports/RegionsReport.h"
 
 #include "common/TextEncoding.h"
 
