@@ -51,9 +51,19 @@ TEST(Analyses, RegionsPathsAndSealingAgreeWithThePlainFormsOnRandomMaps) {
       SCOPED_TRACE(testing::Message() << "round " << round << (diagonal ? " diagonal" : ""));
       const PlainRegions plain = FloodFill(map, diagonal);
       EXPECT_EQ(RegionsFault(map, diagonal, plain), "");
-      for (int k = 0; k < 6; ++k) {
-        const TCell start{k == 0 ? n : uint32_t(rng() % n), uint32_t(rng() % n)};
-        const TCell end{uint32_t(rng() % n), uint32_t(rng() % n)};
+      // Ends mostly on the grid's edges and on segment borders, where steps and scans cross
+      // words and segments, moved along their row to a free cell when there is one.
+      const auto pick = [&]() -> TCell {
+        const uint32_t lines[] = {0, n - 1, 63, 64, n - 65, n - 64};
+        TCell cell{lines[rng() % 6], uint32_t(rng() % n)};
+        if (rng() % 2)
+          std::swap(cell.Row, cell.Column);
+        for (uint32_t c = 0; c < n && map.IsBlocked(cell.Row, cell.Column); ++c)
+          cell.Column = (cell.Column + 1) % n;
+        return cell;
+      };
+      for (int k = 0; k < 12; ++k) {
+        const TCell start = k == 0 ? TCell{n, 0} : pick(), end = k == 1 ? TCell{1, 1} : pick();
         TPathOutcome outcome;
         EXPECT_EQ(PathFault(map, diagonal, plain, start, end, outcome), "")
             << start.Row << "," << start.Column << " to " << end.Row << "," << end.Column;
