@@ -30,5 +30,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const TFace& f : mesh->Faces)
     for (int32_t index : {f.A, f.B, f.C})
       Require(index >= 0 && size_t(index) < n, "face index inside the vertices");
+  // The outline forms: no more points than used vertices, edges between two of them.
+  const TMeshOutline& outline = mesh->Outline;
+  for (const TOutlineForm* form : {&outline.Full, &outline.Flat}) {
+    Require(form->Points.size() <= mesh->UsedVertices.size(), "points of used vertices");
+    for (const TOutlineEdge& e : form->Edges)
+      Require(e.From != e.To && e.From < form->Points.size() && e.To < form->Points.size(),
+              "edges between two points");
+  }
+  Require(outline.Full.Points.size() == mesh->UsedVertices.size(), "every used vertex placed");
   return 0;
 }

@@ -7,7 +7,7 @@
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
-#include "raster/Outline.h"
+#include "raster/OutlineTracer.h"
 #include "segutils/MapFormat.h"
 #include "segutils/SegUtils.h"
 

@@ -190,6 +190,7 @@ std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices
   for (size_t i = 0; i < used.size(); ++i)
     if (used[i])
       mesh->UsedVertices.push_back(static_cast<int32_t>(i));
+  mesh->Outline = PrepareOutline(vertices, faces, mesh->UsedVertices);
   mesh->Vertices = std::move(vertices);
   mesh->Faces = std::move(faces);
   return mesh;

@@ -3,6 +3,7 @@
 
 #include "common/UTypes.h"
 #include "mesh/MeshDirectory.h"
+#include "mesh/MeshOutline.h"
 #include "readcon/ReadCon.h"
 
 #include <cstdint>
@@ -22,11 +23,13 @@ struct TCollisionMesh {
   // The vertices that some face uses, in ascending order: only these are ever placed, so a stray
   // vertex (NaN, infinite or far away) that no face refers to changes nothing.
   std::vector<int32_t> UsedVertices;
+  // The points and edges that every placement of the mesh draws (MakeCollisionMesh).
+  TMeshOutline Outline;
   std::string FileName = {}; // the file it was read from, as TMeshCache found it; else empty
 };
 
-// The mesh of these vertices and faces with its used vertices; every face index must lie in
-// range.
+// The mesh of these vertices and faces with its used vertices and outline forms; every face
+// index must lie in range.
 std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices,
                                                   std::vector<TFace> faces);
 

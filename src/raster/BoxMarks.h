@@ -5,6 +5,8 @@
 #include "raster/CellMask.h"
 #include "raster/CellPoint.h"
 
+#include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -37,13 +39,27 @@ public:
     const auto dy = static_cast<int32_t>(b >> 9) - static_cast<int32_t>(a >> 9);
     return static_cast<uint32_t>(dx + 1) <= 2 && static_cast<uint32_t>(dy + 1) <= 2;
   }
-  // Marks the cells of the walk from a to b (WalkLine).
-  void MarkLine(TKey a, TKey b);
+  // True when the walk from b to a has the same cells as the walk from a to b.
+  //
+  // The walk from a to b with major and minor differences A and B (LineWalk.h) moves
+  // m(k) = floor((kB + Bias) / A) minor cells by step k, Bias = floor((A - 1) / 2); the walk back
+  // from b reaches the same major position at step A - k, B - m(A - k) minor cells from a. With
+  // kB = qA + r (0 <= r < A), m(k) = q + [r >= A - Bias] and B - m(A - k) = q + [r > Bias]. These
+  // agree for every r when A is odd (A - Bias = Bias + 1), and for an even A differ exactly when
+  // r = A / 2: the walks differ exactly when A / 2 is a multiple of gcd(A, B) (the remainders kB
+  // mod A, k = 0 to A, are the multiples of the gcd), that is when A has more factors of 2 than B.
+  static bool SameWalkBack(TKey a, TKey b) {
+    const uint32_t dx = (a & 511) > (b & 511) ? (a & 511) - (b & 511) : (b & 511) - (a & 511);
+    const uint32_t dy = (a >> 9) > (b >> 9) ? (a >> 9) - (b >> 9) : (b >> 9) - (a >> 9);
+    return std::countr_zero(std::max(dx, dy)) <= std::countr_zero(std::min(dx, dy));
+  }
+  // Marks the cells of the walk from a to b (WalkLine) but its end points.
+  void MarkWalkInside(TKey a, TKey b);
   // Marks the gathered cells in mask, those in the map and its margin.
   void MarkInto(TCellMask& mask);
 
 private:
-  static constexpr int64_t kRows = 512, kWordsPerRow = 8;
+  static constexpr int32_t kRows = 512, kWordsPerRow = 8;
 
   int64_t Column0 = 0, Row0 = 0;       // the box's first column (a multiple of 64) and row
   int64_t UsedRows = 0, UsedWords = 0; // the rows and the words of a row that the box takes
