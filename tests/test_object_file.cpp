@@ -8,6 +8,7 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <vector>
 
 using namespace quarnel;
 using testutil::MessageOf;
@@ -101,12 +102,14 @@ TEST(NumberWords, AreRecognisedByTheirGrammarAndConvertedToTheNearestDouble) {
               "'" + w + "' is not a valid floating point value");
 }
 
-// Numbers of up to 25 digits and exponents that stay in range, against from_chars on the same
-// text: the conversion takes most of them the short way.
+// Number words of up to 26 digits, some with an exponent that keeps them in range, read from a
+// file and converted alone, against from_chars on the same text.
 TEST(NumberWords, ConvertAsFromCharsDoesOnRandomDigitsAndExponents) {
   std::mt19937_64 rng(3);
-  std::uniform_int_distribution<int> length(0, 25), digit(0, 9), exponent(-40, 40);
-  for (int i = 0; i < 200000; ++i) {
+  std::uniform_int_distribution<int> length(0, 25), digit(0, 9), exponent(1, 40);
+  std::vector<std::string> words;
+  std::string text;
+  for (int i = 0; i < 100000; ++i) {
     std::string word = i % 2 ? "-" : "";
     for (int n = length(rng); n >= 0; --n)
       word += char('0' + digit(rng));
@@ -114,14 +117,28 @@ TEST(NumberWords, ConvertAsFromCharsDoesOnRandomDigitsAndExponents) {
       word += ".";
       for (int n = length(rng); n >= 0; --n)
         word += char('0' + digit(rng));
+      if (i % 5 == 0)
+        word += "e-" + std::to_string(exponent(rng));
     }
-    if (i % 5 == 0)
-      word += "e" + std::to_string(exponent(rng));
+    text += word + (i % 10 == 9 ? "\n" : " ");
+    words.push_back(std::move(word));
+  }
+  testutil::TempDir dir;
+  testutil::WriteFile(dir / "numbers.con", text);
+  Reader reader;
+  reader.OpenInput((dir / "numbers.con").string());
+  Token t;
+  for (const std::string& word : words) {
     double expected = 0;
     std::from_chars(word.data(), word.data() + word.size(), expected);
-    const double value = Reader::ConvertNumber(word);
-    ASSERT_TRUE(value == expected && std::signbit(value) == std::signbit(expected)) << word;
+    do
+      reader.NextToken(t);
+    while (t.Kind == tkEndOfLine);
+    ASSERT_EQ(t.Kind, tkNumber) << word;
+    for (const double value : {t.Value, Reader::ConvertNumber(word)})
+      ASSERT_TRUE(value == expected && std::signbit(value) == std::signbit(expected)) << word;
   }
+  reader.CloseInput();
 }
 
 // A node that counts how many of its kind are alive.

@@ -72,14 +72,15 @@ bool Collect(int64_t x, int64_t y, void* cells) {
 
 TEST(BoxMarks, TellWhenTheWalkBackHasTheSameCells) {
   int same = 0;
-  for (uint32_t x = 0; x <= 80; ++x)
-    for (uint32_t y = 0; y <= 80; ++y) {
+  for (int64_t x = 0; x <= 80; ++x)
+    for (int64_t y = 0; y <= 80; ++y) {
       std::set<std::pair<int64_t, int64_t>> there, back;
       WalkLine(40, 40, x, y, Collect, &there);
       WalkLine(x, y, 40, 40, Collect, &back);
-      const TBoxMarks::TKey a = 40 << 9 | 40, b = y << 9 | x;
-      ASSERT_EQ(TBoxMarks::SameWalkBack(a, b), there == back) << x << ", " << y;
-      ASSERT_EQ(TBoxMarks::SameWalkBack(b, a), there == back) << x << ", " << y;
+      const auto dx = static_cast<uint32_t>(std::abs(x - 40)),
+                 dy = static_cast<uint32_t>(std::abs(y - 40));
+      ASSERT_EQ(TBoxMarks::SameCellsBack(std::max(dx, dy), std::min(dx, dy)), there == back)
+          << x << ", " << y;
       same += there == back;
     }
   EXPECT_GT(same, 3000);

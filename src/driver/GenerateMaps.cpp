@@ -4,10 +4,11 @@
 #include "common/TextFileWriter.h"
 #include "common/UTypes.h"
 #include "driver/Console.h"
+#include "driver/DrawObjects.h"
+#include "driver/WidenMap.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
-#include "raster/OutlineTracer.h"
 #include "segutils/MapFormat.h"
 #include "segutils/SegUtils.h"
 
@@ -22,19 +23,42 @@ struct TRunCounts {
   uint32_t ObjectsRead = 0, TreesPathed = 0, MeshesPathed = 0;
 };
 
-// What the passes after the first need of the objects, gathered by the first in file order so
-// that the long list of objects is walked once: the trees, the objects that have no collision
-// mesh and the counts.
+// The objects of the world in file order, gathered so that the long list is walked once: those
+// to draw (the trees and the objects with a mesh), the trees, the objects that have no
+// collision mesh, and the counts.
 struct TWorldSummary {
+  std::vector<const TStaticObjectMeshNode*> Drawn;
+  std::vector<bool> DrawnIsTree;
   std::vector<const TStaticObjectMeshNode*> Trees;
   std::vector<const std::string*> NotPathed;
   TRunCounts Counts;
 };
 
+TWorldSummary SummaryOf(const TStaticObjectLL& objects) {
+  TWorldSummary world;
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
+    ++world.Counts.ObjectsRead;
+    if (IsTreeMesh(node.Name)) {
+      world.Drawn.push_back(&node);
+      world.DrawnIsTree.push_back(true);
+      world.Trees.push_back(&node);
+      ++world.Counts.TreesPathed;
+    } else if (node.HasMesh) {
+      world.Drawn.push_back(&node);
+      world.DrawnIsTree.push_back(false);
+      ++world.Counts.MeshesPathed;
+    } else {
+      world.NotPathed.push_back(&node.Name);
+    }
+  }
+  return world;
+}
+
 // Blocks the shape around every cell of centres, fills the holes and writes the map.
 void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
-               const char* fileName) {
-  WidenInto(centres, shape, pathmap);
+               const char* fileName, unsigned threads) {
+  WidenMap(centres, shape, pathmap, threads);
   FillHoles(pathmap);
   pathmap.SaveToFile(fileName);
 }
@@ -51,7 +75,7 @@ void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
 // created only once the car map is begun: a failure leaves the maps written before it on disk,
 // and the console shows how far the run came.
 void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
-                  std::ostream& out) {
+                  std::ostream& out, unsigned threads) {
   TPathmap pathmap;
   if (worldSize % 64 != 0)
     throw Exception("Invalid world size: " + std::to_string(worldSize));
@@ -65,39 +89,26 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   LoadWorldObjects(objectFile, meshDir, objects);
 
   // The cells a brush is centred on do not depend on the map class, so every outline is
-  // traced once into centres, which each map widens with its own shape. Trees and outlines
-  // are taken in file order, so that the first object with a bad position is the one reported.
+  // traced once into centres, which each map widens with its own shape. The first object in
+  // file order with a bad position or mesh is the one reported.
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Infantry) + "...");
   TCellMask centres(worldSize);
-  TWorldSummary world;
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    ++world.Counts.ObjectsRead;
-    if (IsTreeMesh(node.Name)) {
-      StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
-      world.Trees.push_back(&node);
-      ++world.Counts.TreesPathed;
-    } else if (node.HasMesh) {
-      TraceMeshOutline(node, centres);
-      ++world.Counts.MeshesPathed;
-    } else {
-      world.NotPathed.push_back(&node.Name);
-    }
-  }
-  FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry));
+  const TWorldSummary world = SummaryOf(objects);
+  DrawObjects(world.Drawn, world.DrawnIsTree, pathmap, centres, threads);
+  FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry), threads);
   pathmap.Clear();
 
   // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Tank) + "...");
   for (const TStaticObjectMeshNode* tree : world.Trees)
     MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
-  FinishMap(centres, kTankShape, pathmap, MapFileNameOf(MapClass::Tank));
+  FinishMap(centres, kTankShape, pathmap, MapFileNameOf(MapClass::Tank), threads);
   pathmap.Clear();
 
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Car) + "...");
   TTextFileWriter notPathed("NotPathed.txt");
   WriteNotPathed(world, notPathed);
-  FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car));
+  FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car), threads);
 
   const TRunCounts& counts = world.Counts;
   WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cassert>
+#include <new>
 #include <vector>
 
 namespace quarnel {
@@ -69,8 +70,11 @@ struct TSpill {
   static constexpr int kRows = 64 + 2 * kMaxBrushReach;
   uint64_t West[kRows], Middle[kRows], East[kRows]; // row k at k + kMaxBrushReach
   int First = 0, Last = -1;                         // the rows that may hold a cell
+  uint64_t WestAny = 0, EastAny = 0;                // the or of West's and of East's rows
 
-  void Widen(const uint64_t* tile, const TShape& shape);
+  // Widens rows lo to hi of the tile's spill (within -Reach to 63 + Reach); false when none
+  // of them can hold a cell. Middle then holds one: the rows looked at are within reach.
+  bool Widen(const uint64_t* tile, const TShape& shape, int lo, int hi);
   // Adds rows first to last of v (row k at v[k]) widened by Half columns either way.
   template <int Half> void Spread(const uint64_t* v, int first, int last) {
     for (int k = first; k <= last; ++k) {
@@ -84,10 +88,10 @@ struct TSpill {
       Middle[k + kMaxBrushReach] |= middle;
       West[k + kMaxBrushReach] |= west;
       East[k + kMaxBrushReach] |= east;
+      WestAny |= west;
+      EastAny |= east;
     }
   }
-  // Blocks the spill in map, the tile being map segment (i, j), -1 to SegmentCount.
-  void BlockInto(TPathmap& map, int64_t i, int64_t j) const;
 };
 
 // The shape is the union, over its rows, of the marked cells d rows away widened by the half
@@ -99,23 +103,28 @@ struct TSpill {
 // column). A cell s columns east of bit t of a tile's word v is bit t + s of v << s, or, when
 // t + s >= 64, bit t + s - 64 of the east word: v >> (64 - s). Likewise westwards: v >> s in
 // the tile, v << (64 - s) in the west word. 0 < s < 64.
-void TSpill::Widen(const uint64_t* tile, const TShape& shape) {
+bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
   constexpr int pad = 2 * kMaxBrushReach; // rows of the tile from -pad to 63 + pad, 0 outside
+  const int reach = shape.Reach;
+  // Only the tile's rows within the reach of rows lo to hi count.
+  const int from = std::max(lo - reach, 0), to = std::min(hi + reach, 63);
   uint64_t rows[64 + 2 * pad] = {};
   int first = 64, last = -1;
-  for (int k = 0; k < 64; ++k) {
+  for (int k = from; k <= to; ++k) {
     rows[k + pad] = tile[k];
     if (tile[k] != 0) {
       first = std::min(first, k);
       last = k;
     }
   }
-  const int reach = shape.Reach;
-  First = first - reach;
-  Last = last + reach;
+  First = std::max(first - reach, lo);
+  Last = std::min(last + reach, hi);
+  if (First > Last)
+    return false;
   const int o = kMaxBrushReach; // row k of the spill is at k + o
   for (int k = First; k <= Last; ++k)
     West[k + o] = Middle[k + o] = East[k + o] = 0;
+  WestAny = EastAny = 0;
   uint64_t v[kRows]; // V_e of row k at k + o
   for (int k = First; k <= Last; ++k)
     v[k + o] = rows[k + pad];
@@ -145,48 +154,104 @@ void TSpill::Widen(const uint64_t* tile, const TShape& shape) {
       Spread<kMaxBrushReach>(v + o, First, Last);
     }
   }
-}
-
-void TSpill::BlockInto(TPathmap& map, int64_t i, int64_t j) const {
-  const int64_t n = map.SegmentCount();
-  const uint64_t* columns[3] = {West, Middle, East};
-  for (int di = -1; di <= 1; ++di) {
-    // Rows of the spill in segment i + di: those of the tile, or the reach below or above it.
-    const int from = std::max(First, 64 * di), to = std::min(Last, 64 * di + 63);
-    if (from > to || i + di < 0 || i + di >= n)
-      continue;
-    for (int dj = -1; dj <= 1; ++dj) {
-      if (j + dj < 0 || j + dj >= n)
-        continue;
-      const uint64_t* words = columns[dj + 1] + kMaxBrushReach;
-      uint64_t any = 0;
-      for (int k = from; k <= to; ++k)
-        any |= words[k];
-      if (any == 0) // a segment that gains no blocked cell is not written
-        continue;
-      uint64_t* segment =
-          map.WritableSegment(static_cast<int32_t>(i + di), static_cast<int32_t>(j + dj));
-      for (int k = from; k <= to; ++k)
-        segment[k - 64 * di] |= words[k];
-    }
-  }
+  return true;
 }
 
 } // namespace
 
-// A marked cell reaches at most kMaxBrushReach < 64 cells, so the cells covered around the
-// marks of a tile lie in the tile's map segment and its eight neighbours: each marked tile is
-// widened on its own and its spill or-ed into those segments.
-void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
+TMarkedRows::TMarkedRows(const TCellMask& mask) {
+  const auto tiles = static_cast<size_t>(mask.Size() / 64 + 2); // tile rows and columns
+  Starts.assign(tiles + 1, 0);
+  for (const size_t index : mask.MarkedTiles())
+    ++Starts[index / tiles + 1];
+  for (size_t r = 0; r < tiles; ++r)
+    Starts[r + 1] += Starts[r];
+  Columns.resize(mask.MarkedTiles().size());
+  std::vector<uint32_t> filled(Starts.begin(), Starts.end() - 1);
+  for (const size_t index : mask.MarkedTiles())
+    Columns[filled[index / tiles]++] = static_cast<int32_t>(index % tiles) - 1;
+  for (size_t r = 0; r < tiles; ++r)
+    std::sort(Columns.begin() + Starts[r], Columns.begin() + Starts[r + 1]);
+}
+
+std::span<const int32_t> TMarkedRows::Row(int32_t i) const {
+  const auto r = static_cast<size_t>(i + 1);
+  return {Columns.data() + Starts[r], Columns.data() + Starts[r + 1]};
+}
+
+TWidenedBand::TWidenedBand(uint32_t mapSize)
+    : SegmentCount(static_cast<int32_t>(mapSize / 64)),
+      Words(static_cast<uint64_t*>(std::calloc(mapSize / 64 * 64 + 1, sizeof(uint64_t)))),
+      Written(static_cast<size_t>(SegmentCount), false) {
+  if (!Words)
+    throw std::bad_alloc();
+}
+
+// A marked cell reaches at most kMaxBrushReach < 64 rows, so band i takes the spills of the
+// tiles in rows i - 1 to i + 1: rows 0 to 63 of those in row i, rows 64 and up (the reach
+// above the tile) of those in row i - 1, and rows -1 and down of those in row i + 1. Each tile
+// spills into its own column of segments and the two beside it.
+void TWidenedBand::Widen(const TCellMask& mask, const TMarkedRows& rows, const TShape& shape,
+                         int32_t i) {
   assert(shape.Reach >= 0 && shape.Reach <= kMaxBrushReach);
-  assert(mask.Size() == map.Size());
-  const int64_t tilesPerRow = int64_t{map.SegmentCount()} + 2;
+  Clear();
+  Band = i;
   TSpill spill;
-  for (size_t index : mask.MarkedTiles()) {
-    const int64_t i = static_cast<int64_t>(index) / tilesPerRow - 1; // -1 to SegmentCount
-    const int64_t j = static_cast<int64_t>(index) % tilesPerRow - 1;
-    spill.Widen(mask.Tile(static_cast<int32_t>(i), static_cast<int32_t>(j)), shape);
-    spill.BlockInto(map, i, j);
+  for (int32_t d = -1; d <= 1; ++d) {
+    // Row k of a spill of tile row i + d is row k + 64d of the band.
+    const int32_t tileRow = i + d;
+    const int lo = std::max(-64 * d, -shape.Reach), hi = std::min(63 - 64 * d, 63 + shape.Reach);
+    if (lo > hi)
+      continue;
+    for (const int32_t j : rows.Row(tileRow)) {
+      if (!spill.Widen(mask.Tile(tileRow, j), shape, lo, hi))
+        continue;
+      const int shift = 64 * d;
+      if (spill.WestAny != 0) // a segment that gains no blocked cell is not written
+        Add(j - 1, spill.West + kMaxBrushReach, spill.First, spill.Last, shift);
+      Add(j, spill.Middle + kMaxBrushReach, spill.First, spill.Last, shift);
+      if (spill.EastAny != 0)
+        Add(j + 1, spill.East + kMaxBrushReach, spill.First, spill.Last, shift);
+    }
+  }
+}
+
+void TWidenedBand::Add(int32_t j, const uint64_t* words, int first, int last, int shift) {
+  if (j < 0 || j >= SegmentCount)
+    return;
+  uint64_t* segment = Words.get() + 64 * static_cast<size_t>(j);
+  for (int k = first; k <= last; ++k)
+    segment[k + shift] |= words[k];
+  if (!Written[static_cast<size_t>(j)]) {
+    Written[static_cast<size_t>(j)] = true;
+    Columns.push_back(j);
+  }
+}
+
+void TWidenedBand::Clear() {
+  for (const int32_t j : Columns) {
+    std::fill_n(Words.get() + 64 * static_cast<size_t>(j), 64, 0);
+    Written[static_cast<size_t>(j)] = false;
+  }
+  Columns.clear();
+}
+
+void TWidenedBand::BlockInto(TPathmap& map) const {
+  for (const int32_t j : Columns) {
+    const uint64_t* words = Words.get() + 64 * static_cast<size_t>(j);
+    uint64_t* segment = map.WritableSegment(Band, j);
+    for (int k = 0; k < 64; ++k)
+      segment[k] |= words[k];
+  }
+}
+
+void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
+  assert(mask.Size() == map.Size());
+  const TMarkedRows rows(mask);
+  TWidenedBand band(map.Size());
+  for (int32_t i = 0; i < map.SegmentCount(); ++i) {
+    band.Widen(mask, rows, shape, i);
+    band.BlockInto(map);
   }
 }
 

@@ -6,6 +6,9 @@
 #include "segutils/SegUtils.h"
 
 #include <cstdint>
+#include <cstdlib>
+#include <memory>
+#include <span>
 #include <vector>
 
 namespace quarnel {
@@ -54,10 +57,54 @@ private:
 // footprints place it; raises for a NaN, infinite or huge position as they do.
 void MarkTreeCentre(TCellMask& mask, double x, double z);
 
+// The marked tiles of a mask, row by row.
+class TMarkedRows {
+public:
+  explicit TMarkedRows(const TCellMask& mask);
+  // The columns (-1 to SegmentCount) of the marked tiles of tile row i (-1 to SegmentCount),
+  // ascending.
+  std::span<const int32_t> Row(int32_t i) const;
+
+private:
+  std::vector<uint32_t> Starts; // row i's columns from Starts[i + 1] to Starts[i + 2]
+  std::vector<int32_t> Columns;
+};
+
+// The cells that a shape centred on a mask's marked cells covers in one band of a map (the
+// 64 rows of one row of segments), so that the bands of a map can be widened one by one, on
+// any number of threads, and their cells added to the map. The shape's half widths must not
+// grow away from its centre row.
+class TWidenedBand {
+public:
+  // A band of a map of this size (a multiple of 64).
+  explicit TWidenedBand(uint32_t mapSize);
+
+  // Forgets the band widened before and widens band i (0 to SegmentCount - 1) of the map:
+  // the cells of the band that shape covers centred on any marked cell of mask (rows is
+  // TMarkedRows(mask)). The cost follows the marked tiles around the band.
+  void Widen(const TCellMask& mask, const TMarkedRows& rows, const TShape& shape, int32_t i);
+  // Blocks the band's cells in map; only segments that gain a blocked cell are written.
+  void BlockInto(TPathmap& map) const;
+
+private:
+  template <typename T> struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+  };
+  // Adds rows first to last of words (row k at words[k], one of them not 0) to segment j, row
+  // k at k + shift.
+  void Add(int32_t j, const uint64_t* words, int first, int last, int shift);
+  void Clear();
+
+  int32_t SegmentCount;
+  int32_t Band = 0;
+  std::unique_ptr<uint64_t[], FreeDeleter<uint64_t>> Words; // segment j's row k at 64j + k
+  std::vector<bool> Written;
+  std::vector<int32_t> Columns; // the segments written, in the order first written
+};
+
 // Blocks in map every cell that shape, centred on a marked cell, covers: the same cells as
 // the brush of that shape's class applied at every marked cell. The shape's half widths must
-// not grow away from its centre row. The cost follows the marked tiles, and only segments
-// that gain a blocked cell are written.
+// not grow away from its centre row. Only segments that gain a blocked cell are written.
 void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map);
 
 } // namespace quarnel

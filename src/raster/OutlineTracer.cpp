@@ -48,14 +48,8 @@ void TOutlineTracer::Gather(const TOutlineForm& form) {
   const std::vector<TBoxMarks::TKey>& keys = Box.Keys();
   for (const TBoxMarks::TKey key : keys)
     Box.Mark(key);
-  for (const TOutlineEdge& edge : form.Edges) {
-    const TBoxMarks::TKey a = keys[edge.From], b = keys[edge.To];
-    if (TBoxMarks::IsShortWalk(a, b))
-      continue;
-    Box.MarkWalkInside(a, b);
-    if (edge.Back && !TBoxMarks::SameWalkBack(a, b))
-      Box.MarkWalkInside(b, a);
-  }
+  for (const TOutlineEdge& edge : form.Edges)
+    Box.MarkEdge(keys[edge.From], keys[edge.To], edge.Back);
 }
 
 void TOutlineTracer::MarkInto(TCellMask& mask) {

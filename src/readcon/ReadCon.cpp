@@ -83,6 +83,36 @@ bool ExactShortForm(const TDigits& digits, int64_t scale, double& value) {
   return true;
 }
 
+// The value of a number word of the usual form, digits with or without a fraction and no
+// exponent, of up to 19 digits: the exact short form, in one pass. False for any other word,
+// which IsNumber and ConvertNumber then take.
+bool PlainNumber(std::string_view word, double& value) {
+  const size_t n = word.size();
+  const bool negative = word[0] == '-';
+  size_t i = negative ? 1 : 0;
+  const size_t start = i;
+  TDigits digits;
+  while (i < n && TConFileParsingLL::IsDigit(word[i]))
+    digits.Add(word[i++]);
+  if (i == start)
+    return false;
+  int64_t fracDigits = 0;
+  if (i < n) {
+    if (word[i] != '.')
+      return false;
+    const size_t fracStart = ++i;
+    while (i < n && TConFileParsingLL::IsDigit(word[i]))
+      digits.Add(word[i++]);
+    fracDigits = static_cast<int64_t>(i - fracStart);
+    if (fracDigits == 0 || i != n)
+      return false;
+  }
+  if (!ExactShortForm(digits, -fracDigits, value))
+    return false;
+  value = negative ? -value : value;
+  return true;
+}
+
 } // namespace
 
 bool TConFileParsingLL::IsBlank(char c) {
@@ -319,6 +349,8 @@ void TConFileParsingLL::NextToken(Token& t) {
       Pos = static_cast<size_t>(
           static_cast<const char*>(std::memchr(&Buffer[Pos], '\n', End - Pos)) - Buffer.get());
       t.Kind = tkComment;
+    } else if (PlainNumber(word, t.Value)) {
+      t.Kind = tkNumber;
     } else if (IsNumber(word)) {
       t.Kind = tkNumber;
       t.Value = ConvertNumber(word);
