@@ -115,6 +115,8 @@ void Arrange(World& w, const std::string& how) {
     mkfifo((dir / "meshes" / "M.SM").c_str(), 0644);
   if (how == "n.sm with a NaN vertex")
     WriteFile(dir / "meshes" / "n.sm", MeshOf({{0, 0, 0}, {NAN, 0, 0}, {0, 0, 1}}, {{0, 1, 2}}));
+  if (how == "n.sm with a bad face index")
+    WriteFile(dir / "meshes" / "n.sm", MeshOf({{0, 0, 0}}, {{0, 0, 1}}));
 }
 
 // The thread counts every run of a test is made with: one, as many as this machine has, more.
@@ -176,9 +178,12 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
       {m, "", "64", "mesh is a FIFO", false, 0, "Total pathed: 0", I | T | C | R},
       {many + failing[0], kTriangle, "64", "n.sm with a NaN vertex", false, 1, "Invalid floating point operation", 0},
       {many + failing[1], kTriangle, "64", "n.sm with a NaN vertex", false, 1, "Floating point overflow", 0},
+      {many + failing[0] + m + at + Ten(309) + "/0/0\n", kTriangle, "64", "n.sm with a NaN vertex", false, 1, "'" + Ten(309) + "' is not a valid floating point value", 0},
+      {many + failing[1], kTriangle, "64", "n.sm with a bad face index", false, 1, "Invalid face index in file: meshes/n.sm", 0},
       // clang-format on
   };
-  for (const auto& c : cases)
+  for (const auto& c : cases) {
+    std::string console; // that of one thread
     for (const char* threads : kThreadCounts) {
       World w(c.Objects, c.Mesh);
       Arrange(w, c.Setup);
@@ -186,8 +191,10 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
           w.Run(c.Size, (c.LittleMemory ? kLittleMemory : "") + WithThreads(threads));
       EXPECT_EQ(result.Status, c.Status) << c.LastLine << ", threads " << threads;
       EXPECT_EQ(LastLine(result.Output), c.LastLine) << "threads " << threads;
+      EXPECT_EQ(result.Output, console.empty() ? console = result.Output : console) << threads;
       EXPECT_EQ(w.Outputs(), c.Outputs) << c.LastLine << ", threads " << threads;
     }
+  }
 }
 
 // Item 1000 raises only once a later item has raised on another thread.

@@ -4,7 +4,7 @@
 #include "common/TextFileWriter.h"
 #include "common/UTypes.h"
 #include "driver/Console.h"
-#include "driver/DrawObjects.h"
+#include "driver/LoadAndDraw.h"
 #include "driver/WidenMap.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
@@ -12,48 +12,14 @@
 #include "segutils/MapFormat.h"
 #include "segutils/SegUtils.h"
 
+#include <exception>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace quarnel {
 
 namespace {
-
-struct TRunCounts {
-  uint32_t ObjectsRead = 0, TreesPathed = 0, MeshesPathed = 0;
-};
-
-// The objects of the world in file order, gathered so that the long list is walked once: those
-// to draw (the trees and the objects with a mesh), the trees, the objects that have no
-// collision mesh, and the counts.
-struct TWorldSummary {
-  std::vector<const TStaticObjectMeshNode*> Drawn;
-  std::vector<bool> DrawnIsTree;
-  std::vector<const TStaticObjectMeshNode*> Trees;
-  std::vector<const std::string*> NotPathed;
-  TRunCounts Counts;
-};
-
-TWorldSummary SummaryOf(const TStaticObjectLL& objects) {
-  TWorldSummary world;
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    ++world.Counts.ObjectsRead;
-    if (IsTreeMesh(node.Name)) {
-      world.Drawn.push_back(&node);
-      world.DrawnIsTree.push_back(true);
-      world.Trees.push_back(&node);
-      ++world.Counts.TreesPathed;
-    } else if (node.HasMesh) {
-      world.Drawn.push_back(&node);
-      world.DrawnIsTree.push_back(false);
-      ++world.Counts.MeshesPathed;
-    } else {
-      world.NotPathed.push_back(&node.Name);
-    }
-  }
-  return world;
-}
 
 // Blocks the shape around every cell of centres, fills the holes and writes the map.
 void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
@@ -85,16 +51,25 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   WriteLine(out, "Pathmap size: " + size + " x " + size);
   WriteLine(out, "Number of segments: " + segments + " x " + segments);
 
-  TStaticObjectLL objects;
-  LoadWorldObjects(objectFile, meshDir, objects);
-
   // The cells a brush is centred on do not depend on the map class, so every outline is
-  // traced once into centres, which each map widens with its own shape. The first object in
-  // file order with a bad position or mesh is the one reported.
+  // traced once into centres, which each map widens with its own shape. The objects are drawn
+  // as they are read; a failure to make centres is the run's once the objects are read.
+  std::optional<TCellMask> centresMade;
+  std::exception_ptr noCentres;
+  try {
+    centresMade.emplace(worldSize);
+  } catch (...) {
+    noCentres = std::current_exception();
+  }
+  TStaticObjectLL objects;
+  TWorldSummary world;
+  const std::exception_ptr drawFailure = LoadAndDrawObjects(
+      objectFile, meshDir, objects, world, pathmap, centresMade ? &*centresMade : nullptr, threads);
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Infantry) + "...");
-  TCellMask centres(worldSize);
-  const TWorldSummary world = SummaryOf(objects);
-  DrawObjects(world.Drawn, world.DrawnIsTree, pathmap, centres, threads);
+  for (const std::exception_ptr& failure : {noCentres, drawFailure})
+    if (failure)
+      std::rethrow_exception(failure);
+  TCellMask& centres = *centresMade;
   FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry), threads);
   pathmap.Clear();
 
@@ -110,11 +85,10 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   WriteNotPathed(world, notPathed);
   FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car), threads);
 
-  const TRunCounts& counts = world.Counts;
-  WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));
-  WriteLine(out, "Trees pathed: " + std::to_string(counts.TreesPathed));
-  WriteLine(out, "Meshes pathed: " + std::to_string(counts.MeshesPathed));
-  WriteLine(out, "Total pathed: " + std::to_string(counts.TreesPathed + counts.MeshesPathed));
+  WriteLine(out, "Objects read: " + std::to_string(world.ObjectsRead));
+  WriteLine(out, "Trees pathed: " + std::to_string(world.TreesPathed));
+  WriteLine(out, "Meshes pathed: " + std::to_string(world.MeshesPathed));
+  WriteLine(out, "Total pathed: " + std::to_string(world.TreesPathed + world.MeshesPathed));
   notPathed.Close();
 }
 

@@ -1,8 +1,9 @@
-// Doing the items of a list on several threads, with the failure of the first failing item.
+// Doing the items of a list on several threads, also while the list is being made, with the
+// failure of the first failing item.
 #pragma once
 
 #include <algorithm>
-#include <atomic>
+#include <condition_variable>
 #include <cstddef>
 #include <exception>
 #include <mutex>
@@ -11,33 +12,49 @@
 
 namespace quarnel {
 
-// Does items 0 to count - 1 on up to threads threads, the calling thread one of them: each
-// thread calls makeWorker() once and does its items with the function it returns, taking
-// blocks of block consecutive items in ascending order. When an item raises, the items after
-// it in its block are left, and so are the blocks that begin after it; once every thread is
-// done, the failure of the least item that raised is raised again, so that it is the failure
-// of the first failing item whatever the thread count. A thread that cannot be started, or
-// whose makeWorker raises, leaves its share to the others (the calling thread's failure is
-// raised).
-template <typename MakeWorker>
-void ForEachInParallel(size_t count, size_t block, unsigned threads, MakeWorker&& makeWorker) {
-  std::atomic<size_t> next{0};
-  std::atomic<size_t> failedAt{count}; // no block from beyond it is begun
-  std::mutex failureLock;
+// Makes a list of items on the calling thread and does them, on up to threads threads, while
+// it grows: make(add) calls add(item) for each item in order. Each thread calls makeWorker()
+// once and does items with the function it returns, work(item, k) for item k, taking blocks of
+// block consecutive items in ascending order; the calling thread joins them once make
+// returns. With one thread the items are made first and then done in order.
+//
+// When an item raises, the items after it in its block are left, and so are the blocks that
+// begin after it. Once every thread is done, make's failure is raised; otherwise the failure of
+// the least item that raised is returned (null when none did), so that it is the failure of the
+// first failing item whatever the thread count. A thread that cannot be started, or whose
+// makeWorker raises, leaves its share to the others (the calling thread's failure is raised).
+template <typename Item, typename Make, typename MakeWorker>
+std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
+                                    MakeWorker&& makeWorker) {
+  std::mutex lock; // guards all that follows
+  std::condition_variable more;
+  std::vector<Item> items; // those made and handed out
+  size_t next = 0;         // the first item not taken
+  bool done = false;       // no more items come
+  size_t failedAt = SIZE_MAX;
   std::exception_ptr failure;
   auto run = [&] {
     auto work = makeWorker();
+    std::vector<Item> taken;
     for (;;) {
-      const size_t first = next.fetch_add(block);
-      if (first >= count || first > failedAt.load())
-        return;
-      for (size_t k = first; k < std::min(first + block, count); ++k) {
+      size_t first = 0;
+      {
+        std::unique_lock<std::mutex> guard(lock);
+        more.wait(guard, [&] { return next < items.size() || done; });
+        if (next == items.size() || next > failedAt)
+          return;
+        first = next;
+        next = std::min(items.size(), first + block);
+        taken.assign(items.begin() + static_cast<std::ptrdiff_t>(first),
+                     items.begin() + static_cast<std::ptrdiff_t>(next));
+      }
+      for (size_t i = 0; i < taken.size(); ++i) {
         try {
-          work(k);
+          work(taken[i], first + i);
         } catch (...) {
-          const std::lock_guard<std::mutex> guard(failureLock);
-          if (k < failedAt.load()) {
-            failedAt.store(k);
+          const std::lock_guard<std::mutex> guard(lock);
+          if (first + i < failedAt) {
+            failedAt = first + i;
             failure = std::current_exception();
           }
           break;
@@ -45,12 +62,27 @@ void ForEachInParallel(size_t count, size_t block, unsigned threads, MakeWorker&
       }
     }
   };
+  // Items are handed out a block at a time, so that waking a thread is rare.
+  std::vector<Item> made;
+  auto handOut = [&] {
+    {
+      const std::lock_guard<std::mutex> guard(lock);
+      items.insert(items.end(), made.begin(), made.end());
+    }
+    made.clear();
+    more.notify_all();
+  };
+  auto add = [&](Item item) {
+    made.push_back(std::move(item));
+    if (made.size() == block)
+      handOut();
+  };
+  std::exception_ptr makeFailure;
   {
-    const size_t blocks = (count + block - 1) / block;
     std::vector<std::jthread> pool;
     try {
-      pool.reserve(std::min<size_t>(threads, blocks));
-      for (size_t t = 1; t < std::min<size_t>(threads, blocks); ++t)
+      pool.reserve(threads);
+      for (unsigned t = 1; t < threads; ++t)
         pool.emplace_back([&] {
           try {
             run();
@@ -59,8 +91,40 @@ void ForEachInParallel(size_t count, size_t block, unsigned threads, MakeWorker&
         });
     } catch (const std::exception&) { // no more threads: the ones started do the work
     }
-    run();
+    try {
+      make(add);
+      handOut();
+    } catch (...) {
+      makeFailure = std::current_exception();
+    }
+    {
+      const std::lock_guard<std::mutex> guard(lock);
+      done = true;
+      if (makeFailure)
+        failedAt = 0; // the items do not matter any more
+    }
+    more.notify_all();
+    if (!makeFailure)
+      run();
   } // the threads are joined here
+  if (makeFailure)
+    std::rethrow_exception(makeFailure);
+  return failure;
+}
+
+// Does items 0 to count - 1 as ForEachWhileMade does with a list made at once, work(k) for
+// item k, and raises the failure of the least item that raised.
+template <typename MakeWorker>
+void ForEachInParallel(size_t count, size_t block, unsigned threads, MakeWorker&& makeWorker) {
+  const unsigned useful =
+      static_cast<unsigned>(std::min<size_t>(threads, (count + block - 1) / block));
+  const std::exception_ptr failure = ForEachWhileMade<size_t>(
+      block, std::max(useful, 1u),
+      [&](auto&& add) {
+        for (size_t k = 0; k < count; ++k)
+          add(k);
+      },
+      [&] { return [work = makeWorker()](size_t, size_t k) { work(k); }; });
   if (failure)
     std::rethrow_exception(failure);
 }

@@ -3,20 +3,31 @@
 
 namespace quarnel {
 
+namespace {
+
+// True when name, with its ASCII letters lowered, is lower.
+bool IsNamed(std::string_view name, std::string_view lower) {
+  return name.size() == lower.size() && LowerAscii(name) == lower;
+}
+
+} // namespace
+
 void ApplyNameAliases(TStaticObjectNode& node) {
-  if (LowerAscii(node.Name) == "ammobox")
+  if (IsNamed(node.Name, "ammobox"))
     node.Name = "AmmoBox_m1";
-  if (LowerAscii(node.Name) == "mediclocker")
+  if (IsNamed(node.Name, "mediclocker"))
     node.Name = "MedicLocker_m1";
 }
 
+void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
+  ApplyNameAliases(node);
+  Cache.LoadCollisionMesh(Dir + node.Name + ".sm", node);
+}
+
 void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {
-  TMeshCache meshes;
-  for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    auto& node = static_cast<TStaticObjectMeshNode&>(*n);
-    ApplyNameAliases(node);
-    meshes.LoadCollisionMesh(meshDir + node.Name + ".sm", node);
-  }
+  TWorldMeshes meshes(meshDir);
+  for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
+    meshes.Load(static_cast<TStaticObjectMeshNode&>(*n));
 }
 
 void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,

@@ -5,6 +5,7 @@
 #include "readcon/ReadCon.h"
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace quarnel {
@@ -13,6 +14,21 @@ namespace quarnel {
 // "ammobox" (any letter case) becomes "AmmoBox_m1", then one of "mediclocker" becomes
 // "MedicLocker_m1".
 void ApplyNameAliases(TStaticObjectNode& node);
+
+// Gives objects their collision meshes one at a time, as LoadWorldMeshes does for a whole list.
+class TWorldMeshes {
+public:
+  // meshDir ends in a path delimiter.
+  explicit TWorldMeshes(std::string meshDir) : Dir(std::move(meshDir)) {}
+
+  // Applies the object's name aliases and gives it the collision mesh of meshDir + Name + ".sm"
+  // (a missing file leaves it without a mesh); raises with the messages of the mesh reader.
+  void Load(TStaticObjectMeshNode& node);
+
+private:
+  std::string Dir;
+  TMeshCache Cache;
+};
 
 // Gives every object of a list loaded with TStaticObjectMeshNode nodes, after its name
 // aliases, the collision mesh of meshDir + Name + ".sm" (meshDir ends in a path delimiter; a

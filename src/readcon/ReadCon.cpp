@@ -382,7 +382,15 @@ void TConFileParsingLL::ParseError(const std::string& what) {
   throw Exception("Con file parser error: " + what + " expected");
 }
 
-void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass) {
+void TStaticObjectLL::AddCurrentNode(const TObjectAdded& added) {
+  auto& node = static_cast<TStaticObjectNode&>(*CurrentNode);
+  Add(std::move(CurrentNode));
+  if (added)
+    added(node);
+}
+
+void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass,
+                                   const TObjectAdded& added) {
   OpenInput(fileName);
   try {
     Token t;
@@ -394,7 +402,7 @@ void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNod
         TVector3* target = nullptr;
         if (SameWord(t.Text, "object.create")) {
           if (CurrentNode)
-            Add(std::move(CurrentNode));
+            AddCurrentNode(added);
           const int64_t line = LineNumber;
           NextToken(t);
           if (t.Kind != tkWord)
@@ -424,7 +432,7 @@ void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNod
       NextToken(t);
     }
     if (CurrentNode)
-      Add(std::move(CurrentNode));
+      AddCurrentNode(added);
   } catch (...) {
     CurrentNode.reset();
     AbandonInput();

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -111,10 +112,18 @@ private:
   int64_t LinesPassed = 0;   // the line feeds read
 };
 
+// Called with each object as it joins the list, its properties read.
+using TObjectAdded = std::function<void(TStaticObjectNode&)>;
+
 class TStaticObjectLL : public TConFileParsingLL {
 public:
-  // Appends one node per "object.create" command of the file, in file order.
-  void LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass);
+  // Appends one node per "object.create" command of the file, in file order, handing each to
+  // added (when given) as it is appended.
+  void LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass,
+                    const TObjectAdded& added = {});
+
+private:
+  void AddCurrentNode(const TObjectAdded& added);
 };
 
 } // namespace quarnel

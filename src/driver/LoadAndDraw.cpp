@@ -1,0 +1,84 @@
+// Reading the objects on the calling thread while other threads draw those already read.
+#include "driver/LoadAndDraw.h"
+
+#include "driver/Parallel.h"
+#include "raster/Footprints.h"
+#include "raster/OutlineTracer.h"
+
+#include <memory>
+#include <mutex>
+
+namespace quarnel {
+
+namespace {
+
+// Objects are handed out in blocks of this many: enough to make taking a block rare, few
+// enough to share the work evenly.
+constexpr size_t kObjectsPerBlock = 16;
+
+struct TDrawn {
+  const TStaticObjectMeshNode* Node = nullptr;
+  bool Tree = false;
+};
+
+} // namespace
+
+// The object file and the meshes are read on the calling thread, in file order; their failures
+// come first, as when the whole file is read and then every mesh. Once a mesh fails, the
+// objects after it get none and nothing more is drawn, but the file is read to its end, as a
+// failure in it is the one reported. Each drawing thread traces an outline into a box of its own
+// and only adds the box to the mask (or stamps a tree into the map) under a lock: both only set
+// bits, so the order in which objects get there changes nothing.
+std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
+                                      TStaticObjectLL& objects, TWorldSummary& world, TPathmap& map,
+                                      TCellMask* centres, unsigned threads) {
+  TWorldMeshes meshes(meshDir);
+  std::exception_ptr meshFailure;
+  std::mutex mapLock, maskLock;
+  auto read = [&](auto&& draw) {
+    objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>,
+                         [&](TStaticObjectNode& n) {
+                           if (meshFailure)
+                             return;
+                           auto& node = static_cast<TStaticObjectMeshNode&>(n);
+                           try {
+                             meshes.Load(node);
+                           } catch (...) {
+                             meshFailure = std::current_exception();
+                             return;
+                           }
+                           ++world.ObjectsRead;
+                           const bool tree = IsTreeMesh(node.Name);
+                           if (tree) {
+                             world.Trees.push_back(&node);
+                             ++world.TreesPathed;
+                           } else if (node.HasMesh) {
+                             ++world.MeshesPathed;
+                           } else {
+                             world.NotPathed.push_back(&node.Name);
+                           }
+                           if ((tree || node.HasMesh) && centres != nullptr)
+                             draw(TDrawn{&node, tree});
+                         });
+  };
+  auto drawer = [&] {
+    return [&, tracer = std::make_unique<TOutlineTracer>()](const TDrawn& drawn, size_t) {
+      const TStaticObjectMeshNode& node = *drawn.Node;
+      if (drawn.Tree) {
+        const std::lock_guard<std::mutex> guard(mapLock);
+        StampTreeInfantry(map, node.Position.X, node.Position.Z);
+      } else {
+        tracer->Trace(node, centres->Size());
+        const std::lock_guard<std::mutex> guard(maskLock);
+        tracer->MarkInto(*centres);
+      }
+    };
+  };
+  const std::exception_ptr drawFailure =
+      ForEachWhileMade<TDrawn>(kObjectsPerBlock, threads, read, drawer);
+  if (meshFailure)
+    std::rethrow_exception(meshFailure);
+  return drawFailure;
+}
+
+} // namespace quarnel
