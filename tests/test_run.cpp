@@ -26,13 +26,17 @@ const char* const kOutputs[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", 
                                 "NotPathed.txt"};
 constexpr int I = 1, T = 2, C = 4, R = 8; // which of kOutputs a run leaves
 
-// AddressSanitizer's shadow memory takes terabytes of address space: no RLIMIT_AS there.
+// The sanitizers' shadow memory takes terabytes of address space: no RLIMIT_AS there.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAsan = true;
+constexpr const char* kSanitizer = "ASAN";
+#elif defined(__SANITIZE_THREAD__)
+constexpr const char* kSanitizer = "TSAN";
 #elif defined(__has_feature)
-constexpr bool kAsan = __has_feature(address_sanitizer);
+constexpr const char* kSanitizer = __has_feature(address_sanitizer)  ? "ASAN"
+                                   : __has_feature(thread_sanitizer) ? "TSAN"
+                                                                     : nullptr;
 #else
-constexpr bool kAsan = false;
+constexpr const char* kSanitizer = nullptr;
 #endif
 
 std::string MeshOf(std::vector<meshfile::Vertex> vertices, std::vector<meshfile::Face> faces) {
@@ -80,11 +84,11 @@ std::string FileSizeLimit(size_t blocks) {
   return "trap '' XFSZ; ulimit -f " + std::to_string(blocks) + ";";
 }
 
-// AddressSanitizer's shadow memory takes terabytes of address space: it limits single
-// allocations instead.
+// Under a sanitizer, single allocations are limited instead.
 const std::string kLittleMemory =
-    kAsan ? "export ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=128;"
-          : "ulimit -v 131072;";
+    kSanitizer ? std::string("export ") + kSanitizer +
+                     "_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=128;"
+               : "ulimit -v 131072;";
 
 // The last console line; every line ends in a carriage return and a line feed.
 std::string LastLine(const std::string& output) {

@@ -57,7 +57,7 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
   std::optional<TCellMask> centresMade;
   std::exception_ptr noCentres;
   try {
-    centresMade.emplace(worldSize);
+    centresMade.emplace(worldSize, threads > 1);
   } catch (...) {
     noCentres = std::current_exception();
   }

@@ -27,14 +27,15 @@ struct TDrawn {
 // come first, as when the whole file is read and then every mesh. Once a mesh fails, the
 // objects after it get none and nothing more is drawn, but the file is read to its end, as a
 // failure in it is the one reported. Each drawing thread traces an outline into a box of its own
-// and only adds the box to the mask (or stamps a tree into the map) under a lock: both only set
-// bits, so the order in which objects get there changes nothing.
+// and adds the box to the mask, whose words take bits from several threads at once (a tree is
+// stamped into the map under a lock): bits are only set, so the order in which objects get
+// there changes nothing.
 std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
                                       TStaticObjectLL& objects, TWorldSummary& world, TPathmap& map,
                                       TCellMask* centres, unsigned threads) {
   TWorldMeshes meshes(meshDir);
   std::exception_ptr meshFailure;
-  std::mutex mapLock, maskLock;
+  std::mutex mapLock;
   auto read = [&](auto&& draw) {
     objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>,
                          [&](TStaticObjectNode& n) {
@@ -69,7 +70,6 @@ std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::
         StampTreeInfantry(map, node.Position.X, node.Position.Z);
       } else {
         tracer->Trace(node, centres->Size());
-        const std::lock_guard<std::mutex> guard(maskLock);
         tracer->MarkInto(*centres);
       }
     };

@@ -24,7 +24,7 @@ struct TWorldSummary {
 // Loads objectFile into objects and gives every object its mesh (LoadWorldObjects), gathering
 // world, and meanwhile draws the objects on up to threads threads: stamps the infantry footprint
 // of each tree into map and traces the outline of each object with a mesh into centres (null:
-// nothing is drawn). Raises the failure of LoadWorldObjects; returns the failure that drawing
+// nothing is drawn; with more than one thread, centres must be shared). Raises the failure of LoadWorldObjects; returns the failure that drawing
 // the objects one after another, in file order, would raise first (null when none), the cells
 // then drawn being unspecified.
 std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,

@@ -6,15 +6,49 @@
 #include <algorithm>
 #include <cassert>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace quarnel {
 
-TCellMask::TCellMask(uint32_t size)
-    : FSize(size), Extent(size == 0 ? 0 : uint64_t{size} + 2 * kMaxBrushReach) {
+TCellMask::TCellMask(uint32_t size, bool shared)
+    : FSize(size), Extent(size == 0 ? 0 : uint64_t{size} + 2 * kMaxBrushReach),
+      TilesPerRow(size / 64 + 2), Shared(shared) {
   assert(size % 64 == 0 && size < (uint32_t{1} << 28));
-  if (size != 0)
-    Cells.SetSize(size + 128);
+  const uint64_t tiles = uint64_t{TilesPerRow} * TilesPerRow;
+  if (tiles >= UINT32_MAX) // 1 + a place must fit a slot
+    throw Exception(kOutOfMemory);
+  // calloc hands out zeroed pages lazily: only the pages that tiles take are ever touched.
+  Words.reset(static_cast<uint64_t*>(std::calloc(tiles, 64 * sizeof(uint64_t))));
+  Slots.reset(static_cast<uint32_t*>(std::calloc(tiles, sizeof(uint32_t))));
+  if (!Words || !Slots)
+    throw Exception(kOutOfMemory);
+}
+
+// A tile's place is claimed before it is taken, so that threads that mark the same new tile at
+// once agree on its place and no place is left unused.
+uint64_t* TCellMask::WritableTile(size_t index) {
+  constexpr uint32_t kClaimed = UINT32_MAX;
+  std::atomic_ref<uint32_t> slot(Slots[index]);
+  uint32_t place = slot.load(std::memory_order_acquire);
+  if (place == 0 && slot.compare_exchange_strong(place, kClaimed, std::memory_order_acquire)) {
+    place = Placed.fetch_add(1, std::memory_order_relaxed) + 1;
+    slot.store(place, std::memory_order_release);
+  }
+  while (place == kClaimed) { // another thread is placing it
+    std::this_thread::yield();
+    place = slot.load(std::memory_order_acquire);
+  }
+  return Words.get() + 64 * size_t{place - 1};
+}
+
+std::vector<size_t> TCellMask::MarkedTiles() const {
+  std::vector<size_t> tiles;
+  tiles.reserve(Placed.load());
+  for (size_t index = 0; index < TilesPerRow * TilesPerRow; ++index)
+    if (Slots[index] != 0)
+      tiles.push_back(index);
+  return tiles;
 }
 
 void TCellMask::MarkWords(int64_t firstRow, int64_t first, const uint64_t* words, size_t stride,
@@ -34,19 +68,19 @@ void TCellMask::MarkWords(int64_t firstRow, int64_t first, const uint64_t* words
   const int64_t rowHi = std::min(firstRow + rows - 1, int64_t{FSize} + kMaxBrushReach - 1);
   if (keep == 0)
     return;
-  const auto j = static_cast<int32_t>((first + 64) >> 6); // the tile column in Cells
+  const auto j = static_cast<size_t>((first + 64) >> 6); // the tile column, from -1
   uint64_t* tile = nullptr;
   int64_t tileRow = -1;
   for (int64_t row = rowLo; row <= rowHi; ++row) {
     const uint64_t bits = words[static_cast<size_t>(row - firstRow) * stride] & keep;
     if (bits == 0)
       continue;
-    const int64_t r = row + 64; // in Cells
+    const int64_t r = row + 64; // from the corner of tile (-1, -1)
     if ((r >> 6) != tileRow) {  // a tile's words are looked up once per 64 rows
       tileRow = r >> 6;
-      tile = Cells.WritableSegment(static_cast<int32_t>(tileRow), j);
+      tile = WritableTile(static_cast<size_t>(tileRow) * TilesPerRow + j);
     }
-    tile[r & 63] |= bits;
+    Or(tile[r & 63], bits);
   }
 }
 
@@ -162,16 +196,12 @@ bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
 TMarkedRows::TMarkedRows(const TCellMask& mask) {
   const auto tiles = static_cast<size_t>(mask.Size() / 64 + 2); // tile rows and columns
   Starts.assign(tiles + 1, 0);
-  for (const size_t index : mask.MarkedTiles())
+  for (const size_t index : mask.MarkedTiles()) { // in row order
     ++Starts[index / tiles + 1];
+    Columns.push_back(static_cast<int32_t>(index % tiles) - 1);
+  }
   for (size_t r = 0; r < tiles; ++r)
     Starts[r + 1] += Starts[r];
-  Columns.resize(mask.MarkedTiles().size());
-  std::vector<uint32_t> filled(Starts.begin(), Starts.end() - 1);
-  for (const size_t index : mask.MarkedTiles())
-    Columns[filled[index / tiles]++] = static_cast<int32_t>(index % tiles) - 1;
-  for (size_t r = 0; r < tiles; ++r)
-    std::sort(Columns.begin() + Starts[r], Columns.begin() + Starts[r + 1]);
 }
 
 std::span<const int32_t> TMarkedRows::Row(int32_t i) const {

@@ -5,6 +5,7 @@
 #include "raster/Shapes.h"
 #include "segutils/SegUtils.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <memory>
@@ -14,14 +15,15 @@
 namespace quarnel {
 
 // A bit grid of the map's cells and a margin of kMaxBrushReach cells on every side, since a
-// brush centred in the margin still reaches into the map. It is kept in a TPathmap one
-// segment larger on every side: cell (r, c) is cell (r + 64, c + 64) there, so tile (i, j)
-// of the mask, i and j from -1 to SegmentCount, holds the cells of map segment (i, j). Like
-// the map's, its memory grows with the tiles marked, not with its area.
+// brush centred in the margin still reaches into the map, in tiles of 64 by 64 cells: tile
+// (i, j), i and j from -1 to SegmentCount, holds the cells of map segment (i, j) (those of the
+// margin in the tiles around the map). Like a map's, its memory grows with the tiles marked,
+// not with its area: a tile takes its place in the storage reserved for all when first marked.
 class TCellMask {
 public:
-  // size is the map's size, a multiple of 64 below 2^28 (the largest a TPathmap takes).
-  explicit TCellMask(uint32_t size);
+  // size is the map's size, a multiple of 64 below 2^28. With shared, cells may be marked from
+  // several threads at once. Raises "Out of memory" when the storage cannot be reserved.
+  explicit TCellMask(uint32_t size, bool shared = false);
 
   uint32_t Size() const { return FSize; }
   // Marks a cell; cells outside the map and its margin are ignored.
@@ -30,9 +32,10 @@ public:
     if (static_cast<uint64_t>(row + kMaxBrushReach) >= Extent ||
         static_cast<uint64_t>(column + kMaxBrushReach) >= Extent)
       return;
-    const int64_t r = row + 64, c = column + 64; // in Cells
-    Cells.WritableSegment(static_cast<int32_t>(r >> 6), static_cast<int32_t>(c >> 6))[r & 63] |=
-        uint64_t{1} << (c & 63);
+    const int64_t r = row + 64, c = column + 64; // from the corner of tile (-1, -1)
+    Or(WritableTile(static_cast<size_t>(r >> 6) * TilesPerRow +
+                    static_cast<size_t>(c >> 6))[r & 63],
+       uint64_t{1} << (c & 63));
   }
   // Marks the cells of a column of words: bit t of words[k × stride] is the cell of row
   // firstRow + k and column first + t, for k from 0 to rows - 1; first is a multiple of 64.
@@ -42,15 +45,38 @@ public:
   // A CellVisitor that marks the cell (row y, column x) in the TCellMask at context.
   static bool MarkVisitor(int64_t x, int64_t y, void* context);
   // The 64 words of tile (i, j), word k holding row 64i + k, or null when none of its cells
-  // is marked.
-  const uint64_t* Tile(int32_t i, int32_t j) const { return Cells.Segment(i + 1, j + 1); }
-  // The tiles with a marked cell, each as (i + 1) × (SegmentCount + 2) + j + 1.
-  const std::vector<size_t>& MarkedTiles() const { return Cells.WrittenSegments(); }
+  // is marked. Not while cells are being marked.
+  const uint64_t* Tile(int32_t i, int32_t j) const {
+    const uint32_t slot =
+        Slots[static_cast<size_t>(i + 1) * TilesPerRow + static_cast<size_t>(j + 1)];
+    return slot == 0 ? nullptr : Words.get() + 64 * size_t{slot - 1};
+  }
+  // The tiles with a marked cell, each as (i + 1) × (SegmentCount + 2) + j + 1, ascending.
+  // Not while cells are being marked.
+  std::vector<size_t> MarkedTiles() const;
 
 private:
+  template <typename T> struct FreeDeleter {
+    void operator()(T* p) const { std::free(p); }
+  };
+  template <typename T> using TBlock = std::unique_ptr<T[], FreeDeleter<T>>;
+
+  // The words of tile index (as in MarkedTiles), given their place when it has none.
+  uint64_t* WritableTile(size_t index);
+  void Or(uint64_t& word, uint64_t bits) {
+    if (Shared)
+      std::atomic_ref<uint64_t>(word).fetch_or(bits, std::memory_order_relaxed);
+    else
+      word |= bits;
+  }
+
   uint32_t FSize;
-  uint64_t Extent; // the side of the map and its margins, 0 for a map of size 0
-  TPathmap Cells;
+  uint64_t Extent;    // the side of the map and its margins, 0 for a map of size 0
+  size_t TilesPerRow; // SegmentCount + 2
+  bool Shared;
+  TBlock<uint64_t> Words; // the tiles' words, in the order the tiles were first marked
+  TBlock<uint32_t> Slots; // for each tile 1 + its place in Words, or 0 when none is marked
+  std::atomic<uint32_t> Placed{0};
 };
 
 // Marks the cell of a tree at world position (x, z), truncated toward zero as the tree
