@@ -5,7 +5,7 @@
 #include "common/UTypes.h"
 #include "driver/Console.h"
 #include "driver/LoadAndDraw.h"
-#include "driver/WidenMap.h"
+#include "driver/WriteMap.h"
 #include "mesh/WorldObjects.h"
 #include "raster/CellMask.h"
 #include "raster/Footprints.h"
@@ -21,12 +21,13 @@ namespace quarnel {
 
 namespace {
 
-// Blocks the shape around every cell of centres, fills the holes and writes the map.
-void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
-               const char* fileName, unsigned threads) {
-  WidenMap(centres, shape, pathmap, threads);
-  FillHoles(pathmap);
-  pathmap.SaveToFile(fileName);
+// The infantry footprints of the trees, which cannot fail once the trees were drawn.
+TBandBlocks InfantryTreeBlocks(uint32_t mapSize, const TWorldSummary& world) {
+  std::vector<TCellBlock> blocks;
+  blocks.reserve(world.Trees.size());
+  for (const TStaticObjectMeshNode* tree : world.Trees)
+    blocks.push_back(InfantryTreeCells(tree->Position.X, tree->Position.Z));
+  return TBandBlocks(mapSize, blocks);
 }
 
 void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
@@ -39,7 +40,9 @@ void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
 
 // The maps are written one after another, each announced as it begins, and NotPathed.txt is
 // created only once the car map is begun: a failure leaves the maps written before it on disk,
-// and the console shows how far the run came.
+// and the console shows how far the run came. Each map is written as it is made, band by band:
+// the pathmap only checks the size and reserves what a whole map would take, so that a world
+// too large for memory fails where it always did.
 void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
                   std::ostream& out, unsigned threads) {
   TPathmap pathmap;
@@ -70,20 +73,19 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
     if (failure)
       std::rethrow_exception(failure);
   TCellMask& centres = *centresMade;
-  FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry), threads);
-  pathmap.Clear();
+  const TBandBlocks trees = InfantryTreeBlocks(worldSize, world);
+  WriteMap(centres, kInfantryShape, &trees, MapFileNameOf(MapClass::Infantry), threads);
 
   // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Tank) + "...");
   for (const TStaticObjectMeshNode* tree : world.Trees)
     MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
-  FinishMap(centres, kTankShape, pathmap, MapFileNameOf(MapClass::Tank), threads);
-  pathmap.Clear();
+  WriteMap(centres, kTankShape, nullptr, MapFileNameOf(MapClass::Tank), threads);
 
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Car) + "...");
   TTextFileWriter notPathed("NotPathed.txt");
   WriteNotPathed(world, notPathed);
-  FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car), threads);
+  WriteMap(centres, kCarShape, nullptr, MapFileNameOf(MapClass::Car), threads);
 
   WriteLine(out, "Objects read: " + std::to_string(world.ObjectsRead));
   WriteLine(out, "Trees pathed: " + std::to_string(world.TreesPathed));

@@ -6,7 +6,6 @@
 #include "raster/OutlineTracer.h"
 
 #include <memory>
-#include <mutex>
 
 namespace quarnel {
 
@@ -27,15 +26,13 @@ struct TDrawn {
 // come first, as when the whole file is read and then every mesh. Once a mesh fails, the
 // objects after it get none and nothing more is drawn, but the file is read to its end, as a
 // failure in it is the one reported. Each drawing thread traces an outline into a box of its own
-// and adds the box to the mask, whose words take bits from several threads at once (a tree is
-// stamped into the map under a lock): bits are only set, so the order in which objects get
-// there changes nothing.
+// and adds the box to the mask, whose words take bits from several threads at once: bits are
+// only set, so the order in which objects get there changes nothing.
 std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
-                                      TStaticObjectLL& objects, TWorldSummary& world, TPathmap& map,
-                                      TCellMask* centres, unsigned threads) {
+                                      TStaticObjectLL& objects, TWorldSummary& world,
+                                      const TPathmap& map, TCellMask* centres, unsigned threads) {
   TWorldMeshes meshes(meshDir);
   std::exception_ptr meshFailure;
-  std::mutex mapLock;
   auto read = [&](auto&& draw) {
     objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>,
                          [&](TStaticObjectNode& n) {
@@ -65,9 +62,9 @@ std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::
   auto drawer = [&] {
     return [&, tracer = std::make_unique<TOutlineTracer>()](const TDrawn& drawn, size_t) {
       const TStaticObjectMeshNode& node = *drawn.Node;
-      if (drawn.Tree) {
-        const std::lock_guard<std::mutex> guard(mapLock);
-        StampTreeInfantry(map, node.Position.X, node.Position.Z);
+      if (drawn.Tree) { // stamped band by band when the map is written
+        InfantryTreeCells(node.Position.X, node.Position.Z);
+        map.CheckInitialised();
       } else {
         tracer->Trace(node, centres->Size());
         tracer->MarkInto(*centres);

@@ -22,13 +22,14 @@ struct TWorldSummary {
 };
 
 // Loads objectFile into objects and gives every object its mesh (LoadWorldObjects), gathering
-// world, and meanwhile draws the objects on up to threads threads: stamps the infantry footprint
-// of each tree into map and traces the outline of each object with a mesh into centres (null:
-// nothing is drawn; with more than one thread, centres must be shared). Raises the failure of LoadWorldObjects; returns the failure that drawing
-// the objects one after another, in file order, would raise first (null when none), the cells
-// then drawn being unspecified.
+// world, and meanwhile draws the objects on up to threads threads: traces the outline of each
+// object with a mesh into centres (null: nothing is drawn; with more than one thread, centres
+// must be shared) and checks that the infantry footprint of each tree can be stamped into
+// map, with StampTreeInfantry's failures. Raises the failure of LoadWorldObjects; returns the
+// failure that drawing the objects one after another, in file order, would raise first (null
+// when none), the cells then drawn being unspecified.
 std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
-                                      TStaticObjectLL& objects, TWorldSummary& world, TPathmap& map,
-                                      TCellMask* centres, unsigned threads);
+                                      TStaticObjectLL& objects, TWorldSummary& world,
+                                      const TPathmap& map, TCellMask* centres, unsigned threads);
 
 } // namespace quarnel

@@ -4,6 +4,7 @@
 #include "raster/CellPoint.h"
 
 #include <algorithm>
+#include <array>
 #include <cassert>
 #include <new>
 #include <thread>
@@ -109,9 +110,10 @@ struct TSpill {
   // Widens rows lo to hi of the tile's spill (within -Reach to 63 + Reach); false when none
   // of them can hold a cell. Middle then holds one: the rows looked at are within reach.
   bool Widen(const uint64_t* tile, const TShape& shape, int lo, int hi);
-  // Adds rows first to last of v (row k at v[k]) widened by Half columns either way.
-  template <int Half> void Spread(const uint64_t* v, int first, int last) {
-    for (int k = first; k <= last; ++k) {
+  // Sets (Assign) or adds to rows First to Last the rows of v (row k at v[k]) widened by Half
+  // columns either way.
+  template <int Half, bool Assign> void Spread(const uint64_t* v) {
+    for (int k = First; k <= Last; ++k) {
       const uint64_t x = v[k];
       uint64_t middle = x, west = 0, east = 0;
       for (int s = 1; s <= Half; ++s) {
@@ -119,13 +121,15 @@ struct TSpill {
         west |= x << (64 - s);
         east |= x >> (64 - s);
       }
-      Middle[k + kMaxBrushReach] |= middle;
-      West[k + kMaxBrushReach] |= west;
-      East[k + kMaxBrushReach] |= east;
+      const int at = k + kMaxBrushReach;
+      Middle[at] = Assign ? middle : Middle[at] | middle;
+      West[at] = Assign ? west : West[at] | west;
+      East[at] = Assign ? east : East[at] | east;
       WestAny |= west;
       EastAny |= east;
     }
   }
+  void SpreadBy(int half, bool assign, const uint64_t* v);
 };
 
 // The shape is the union, over its rows, of the marked cells d rows away widened by the half
@@ -138,30 +142,27 @@ struct TSpill {
 // t + s >= 64, bit t + s - 64 of the east word: v >> (64 - s). Likewise westwards: v >> s in
 // the tile, v << (64 - s) in the west word. 0 < s < 64.
 bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
-  constexpr int pad = 2 * kMaxBrushReach; // rows of the tile from -pad to 63 + pad, 0 outside
   const int reach = shape.Reach;
-  // Only the tile's rows within the reach of rows lo to hi count.
-  const int from = std::max(lo - reach, 0), to = std::min(hi + reach, 63);
-  uint64_t rows[64 + 2 * pad] = {};
-  int first = 64, last = -1;
-  for (int k = from; k <= to; ++k) {
-    rows[k + pad] = tile[k];
-    if (tile[k] != 0) {
-      first = std::min(first, k);
-      last = k;
-    }
-  }
+  // Only the tile's rows within the reach of rows lo to hi count: first to last of them.
+  int first = std::max(lo - reach, 0), last = std::min(hi + reach, 63);
+  while (first <= last && tile[first] == 0)
+    ++first;
+  if (first > last)
+    return false;
+  while (tile[last] == 0)
+    --last;
   First = std::max(first - reach, lo);
   Last = std::min(last + reach, hi);
-  if (First > Last)
-    return false;
+  assert(First <= Last);
+  constexpr int pad = 2 * kMaxBrushReach; // row k at k + pad
+  uint64_t rows[64 + 2 * pad];            // the tile's rows from First - reach to Last + reach
+  std::fill(rows + First - reach + pad, rows + first + pad, 0);
+  std::copy(tile + first, tile + last + 1, rows + first + pad);
+  std::fill(rows + last + 1 + pad, rows + Last + reach + 1 + pad, 0);
   const int o = kMaxBrushReach; // row k of the spill is at k + o
-  for (int k = First; k <= Last; ++k)
-    West[k + o] = Middle[k + o] = East[k + o] = 0;
-  WestAny = EastAny = 0;
-  uint64_t v[kRows]; // V_e of row k at k + o
-  for (int k = First; k <= Last; ++k)
-    v[k + o] = rows[k + pad];
+  uint64_t v[kRows];            // V_e of row k at k + o
+  std::copy(rows + First + pad, rows + Last + 1 + pad, v + First + o);
+  bool assign = true; // the first spread sets the rows, the others add to them
   for (int e = 0; e <= reach; ++e) {
     if (e > 0)
       for (int k = First; k <= Last; ++k)
@@ -171,24 +172,41 @@ bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
       continue;
     assert(e == reach || shape.HalfWidth[reach + e + 1] < half);
     assert(half <= kMaxBrushReach);
-    switch (half) { // a fixed half width lets the loop over rows run on whole vectors
-    case 0:
-      Spread<0>(v + o, First, Last);
-      break;
-    case 1:
-      Spread<1>(v + o, First, Last);
-      break;
-    case 2:
-      Spread<2>(v + o, First, Last);
-      break;
-    case 3:
-      Spread<3>(v + o, First, Last);
-      break;
-    default:
-      Spread<kMaxBrushReach>(v + o, First, Last);
-    }
+    SpreadBy(half, assign, v + o);
+    assign = false;
   }
   return true;
+}
+
+// A fixed half width lets the loop over rows run on whole vectors.
+void TSpill::SpreadBy(int half, bool assign, const uint64_t* v) {
+  if (assign) {
+    WestAny = EastAny = 0;
+    switch (half) {
+    case 0:
+      return Spread<0, true>(v);
+    case 1:
+      return Spread<1, true>(v);
+    case 2:
+      return Spread<2, true>(v);
+    case 3:
+      return Spread<3, true>(v);
+    default:
+      return Spread<kMaxBrushReach, true>(v);
+    }
+  }
+  switch (half) {
+  case 0:
+    return Spread<0, false>(v);
+  case 1:
+    return Spread<1, false>(v);
+  case 2:
+    return Spread<2, false>(v);
+  case 3:
+    return Spread<3, false>(v);
+  default:
+    return Spread<kMaxBrushReach, false>(v);
+  }
 }
 
 } // namespace
@@ -209,10 +227,11 @@ std::span<const int32_t> TMarkedRows::Row(int32_t i) const {
   return {Columns.data() + Starts[r], Columns.data() + Starts[r + 1]};
 }
 
-TWidenedBand::TWidenedBand(uint32_t mapSize)
+TMapBand::TMapBand(uint32_t mapSize)
     : SegmentCount(static_cast<int32_t>(mapSize / 64)),
       Words(static_cast<uint64_t*>(std::calloc(mapSize / 64 * 64 + 1, sizeof(uint64_t)))),
-      Written(static_cast<size_t>(SegmentCount), false) {
+      Written(static_cast<size_t>(SegmentCount), false), South(Written.size(), 0),
+      North(Written.size(), 0) {
   if (!Words)
     throw std::bad_alloc();
 }
@@ -221,11 +240,17 @@ TWidenedBand::TWidenedBand(uint32_t mapSize)
 // tiles in rows i - 1 to i + 1: rows 0 to 63 of those in row i, rows 64 and up (the reach
 // above the tile) of those in row i - 1, and rows -1 and down of those in row i + 1. Each tile
 // spills into its own column of segments and the two beside it.
-void TWidenedBand::Widen(const TCellMask& mask, const TMarkedRows& rows, const TShape& shape,
-                         int32_t i) {
+void TMapBand::Widen(const TCellMask& mask, const TMarkedRows& rows, const TShape& shape,
+                     int32_t i) {
   assert(shape.Reach >= 0 && shape.Reach <= kMaxBrushReach);
   Clear();
   Band = i;
+  if (shape.Reach == 0) { // the cells themselves
+    for (const int32_t j : rows.Row(i))
+      if (j >= 0 && j < SegmentCount)
+        Add(j, mask.Tile(i, j), 0, 63, 0);
+    return;
+  }
   TSpill spill;
   for (int32_t d = -1; d <= 1; ++d) {
     // Row k of a spill of tile row i + d is row k + 64d of the band.
@@ -246,43 +271,79 @@ void TWidenedBand::Widen(const TCellMask& mask, const TMarkedRows& rows, const T
   }
 }
 
-void TWidenedBand::Add(int32_t j, const uint64_t* words, int first, int last, int shift) {
-  if (j < 0 || j >= SegmentCount)
-    return;
-  uint64_t* segment = Words.get() + 64 * static_cast<size_t>(j);
-  for (int k = first; k <= last; ++k)
-    segment[k + shift] |= words[k];
+uint64_t* TMapBand::WritableSegment(int32_t j) {
   if (!Written[static_cast<size_t>(j)]) {
     Written[static_cast<size_t>(j)] = true;
     Columns.push_back(j);
   }
+  return Words.get() + 64 * static_cast<size_t>(j);
 }
 
-void TWidenedBand::Clear() {
+void TMapBand::Add(int32_t j, const uint64_t* words, int first, int last, int shift) {
+  if (j < 0 || j >= SegmentCount)
+    return;
+  uint64_t* segment = WritableSegment(j);
+  for (int k = first; k <= last; ++k)
+    segment[k + shift] |= words[k];
+}
+
+// Rows and columns are those of the map: columns first to last of a row lie in one word or
+// two, the block being narrower than 64 cells.
+void TMapBand::Block(const TCellBlock& block) {
+  const int64_t size = int64_t{SegmentCount} * 64;
+  const int64_t firstRow = std::max<int64_t>(block.RowFirst, int64_t{Band} * 64);
+  const int64_t lastRow = std::min<int64_t>(block.RowLast, int64_t{Band} * 64 + 63);
+  const int64_t first = std::max<int64_t>(block.ColumnFirst, 0);
+  const int64_t last = std::min<int64_t>(block.ColumnLast, size - 1);
+  assert(last - first < 64);
+  for (int64_t row = firstRow; row <= lastRow; ++row)
+    for (int64_t word = first >> 6; word <= last >> 6; ++word) {
+      const int64_t from = std::max(first, 64 * word) & 63,
+                    to = std::min(last, 64 * word + 63) & 63;
+      WritableSegment(static_cast<int32_t>(word))[row & 63] |=
+          (~uint64_t{0} >> (63 - to)) & (~uint64_t{0} << from);
+    }
+}
+
+void TMapBand::KeepEdges() {
+  for (const int32_t j : Columns) {
+    South[static_cast<size_t>(j)] = Words[64 * static_cast<size_t>(j)];
+    North[static_cast<size_t>(j)] = Words[64 * static_cast<size_t>(j) + 63];
+  }
+}
+
+void TMapBand::FillHoles(const TMapBand* below, const TMapBand* above) {
+  static constexpr uint64_t kFree[64] = {};
+  static constexpr auto kOutside = [] {
+    std::array<uint64_t, 64> words{};
+    words.fill(~uint64_t{0});
+    return words;
+  }();
+  auto beside = [&](int32_t j) -> const uint64_t* {
+    if (j < 0 || j >= SegmentCount)
+      return kOutside.data();
+    return Written[static_cast<size_t>(j)] ? Words.get() + 64 * static_cast<size_t>(j) : kFree;
+  };
+  for (const int32_t j : Columns) { // a segment never written holds no hole
+    const auto k = static_cast<size_t>(j);
+    FillSegmentHoles(Words.get() + 64 * k, beside(j - 1), beside(j + 1),
+                     below != nullptr ? below->North[k] : ~uint64_t{0},
+                     above != nullptr ? above->South[k] : ~uint64_t{0});
+  }
+}
+
+void TMapBand::PutInto(TMapFileWriter& file) const {
+  for (int32_t j = 0; j < SegmentCount; ++j)
+    file.Put(Written[static_cast<size_t>(j)] ? Words.get() + 64 * static_cast<size_t>(j) : nullptr);
+}
+
+void TMapBand::Clear() {
   for (const int32_t j : Columns) {
     std::fill_n(Words.get() + 64 * static_cast<size_t>(j), 64, 0);
     Written[static_cast<size_t>(j)] = false;
+    South[static_cast<size_t>(j)] = North[static_cast<size_t>(j)] = 0;
   }
   Columns.clear();
-}
-
-void TWidenedBand::BlockInto(TPathmap& map) const {
-  for (const int32_t j : Columns) {
-    const uint64_t* words = Words.get() + 64 * static_cast<size_t>(j);
-    uint64_t* segment = map.WritableSegment(Band, j);
-    for (int k = 0; k < 64; ++k)
-      segment[k] |= words[k];
-  }
-}
-
-void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map) {
-  assert(mask.Size() == map.Size());
-  const TMarkedRows rows(mask);
-  TWidenedBand band(map.Size());
-  for (int32_t i = 0; i < map.SegmentCount(); ++i) {
-    band.Widen(mask, rows, shape, i);
-    band.BlockInto(map);
-  }
 }
 
 } // namespace quarnel

@@ -2,6 +2,7 @@
 // can widen them with its own shape in one sweep over whole words.
 #pragma once
 
+#include "raster/Footprints.h"
 #include "raster/Shapes.h"
 #include "segutils/SegUtils.h"
 
@@ -96,21 +97,29 @@ private:
   std::vector<int32_t> Columns;
 };
 
-// The cells that a shape centred on a mask's marked cells covers in one band of a map (the
-// 64 rows of one row of segments), so that the bands of a map can be widened one by one, on
-// any number of threads, and their cells added to the map. The shape's half widths must not
-// grow away from its centre row.
-class TWidenedBand {
+// One band of a map (the 64 rows of one row of segments) as the run makes it: the cells that a
+// shape centred on a mask's marked cells covers there, any other blocks, and its holes
+// filled; so that the bands of a map can be made on any number of threads, each on its own,
+// and written in order.
+class TMapBand {
 public:
   // A band of a map of this size (a multiple of 64).
-  explicit TWidenedBand(uint32_t mapSize);
+  explicit TMapBand(uint32_t mapSize);
 
-  // Forgets the band widened before and widens band i (0 to SegmentCount - 1) of the map:
-  // the cells of the band that shape covers centred on any marked cell of mask (rows is
-  // TMarkedRows(mask)). The cost follows the marked tiles around the band.
+  // Forgets the band made before and widens band i (0 to SegmentCount - 1) of the map: the
+  // cells of the band that shape covers centred on any marked cell of mask (rows is
+  // TMarkedRows(mask)). The shape's half widths must not grow away from its centre row. The
+  // cost follows the marked tiles around the band.
   void Widen(const TCellMask& mask, const TMarkedRows& rows, const TShape& shape, int32_t i);
-  // Blocks the band's cells in map; only segments that gain a blocked cell are written.
-  void BlockInto(TPathmap& map) const;
+  // Blocks the cells of block that lie in the band.
+  void Block(const TCellBlock& block);
+  // Keeps the band's first and last rows as they are now, for filling the bands beside it.
+  void KeepEdges();
+  // Fills the band's holes as FillHoles fills those of the whole map: below and above are the
+  // bands beside it, null beyond the map, once they kept their edges.
+  void FillHoles(const TMapBand* below, const TMapBand* above);
+  // Puts the band's segments into file, in order.
+  void PutInto(TMapFileWriter& file) const;
 
 private:
   template <typename T> struct FreeDeleter {
@@ -119,18 +128,16 @@ private:
   // Adds rows first to last of words (row k at words[k], one of them not 0) to segment j, row
   // k at k + shift.
   void Add(int32_t j, const uint64_t* words, int first, int last, int shift);
+  // The words of segment j, written.
+  uint64_t* WritableSegment(int32_t j);
   void Clear();
 
   int32_t SegmentCount;
   int32_t Band = 0;
   std::unique_ptr<uint64_t[], FreeDeleter<uint64_t>> Words; // segment j's row k at 64j + k
   std::vector<bool> Written;
-  std::vector<int32_t> Columns; // the segments written, in the order first written
+  std::vector<int32_t> Columns;       // the segments written, in the order first written
+  std::vector<uint64_t> South, North; // row 0 and row 63 of each segment, kept by KeepEdges
 };
-
-// Blocks in map every cell that shape, centred on a marked cell, covers: the same cells as
-// the brush of that shape's class applied at every marked cell. The shape's half widths must
-// not grow away from its centre row. Only segments that gain a blocked cell are written.
-void WidenInto(const TCellMask& mask, const TShape& shape, TPathmap& map);
 
 } // namespace quarnel
