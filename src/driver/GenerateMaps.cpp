@@ -74,18 +74,19 @@ void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uin
       std::rethrow_exception(failure);
   TCellMask& centres = *centresMade;
   const TBandBlocks trees = InfantryTreeBlocks(worldSize, world);
-  WriteMap(centres, kInfantryShape, &trees, MapFileNameOf(MapClass::Infantry), threads);
+  TBandRing bands(worldSize, threads);
+  WriteMap(centres, kInfantryShape, &trees, bands, MapFileNameOf(MapClass::Infantry), threads);
 
   // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Tank) + "...");
   for (const TStaticObjectMeshNode* tree : world.Trees)
     MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
-  WriteMap(centres, kTankShape, nullptr, MapFileNameOf(MapClass::Tank), threads);
+  WriteMap(centres, kTankShape, nullptr, bands, MapFileNameOf(MapClass::Tank), threads);
 
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Car) + "...");
   TTextFileWriter notPathed("NotPathed.txt");
   WriteNotPathed(world, notPathed);
-  WriteMap(centres, kCarShape, nullptr, MapFileNameOf(MapClass::Car), threads);
+  WriteMap(centres, kCarShape, nullptr, bands, MapFileNameOf(MapClass::Car), threads);
 
   WriteLine(out, "Objects read: " + std::to_string(world.ObjectsRead));
   WriteLine(out, "Trees pathed: " + std::to_string(world.TreesPathed));

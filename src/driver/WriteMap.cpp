@@ -2,11 +2,13 @@
 #include "driver/WriteMap.h"
 
 #include "common/UTypes.h"
-#include "driver/Parallel.h"
 #include "segutils/SegUtils.h"
 
 #include <algorithm>
-#include <memory>
+#include <condition_variable>
+#include <exception>
+#include <mutex>
+#include <thread>
 
 namespace quarnel {
 
@@ -20,53 +22,149 @@ TBandBlocks::TBandBlocks(uint32_t mapSize, const std::vector<TCellBlock>& blocks
   }
 }
 
-// A band is made (widened, stamped, its edges kept) a step ahead of being filled, since
-// filling it takes the edges of the bands beside it, and filled a step ahead of being written.
-// Each step fills Step bands and makes the next Step, on the threads, and then writes the bands
-// filled: the bands in hand lie in a ring of 2 Step + 2.
-void WriteMap(const TCellMask& centres, const TShape& shape, const TBandBlocks* blocks,
-              const char* fileName, unsigned threads) {
-  const uint32_t size = centres.Size();
-  if (size == 0)
-    throw Exception("Pathmap not initialised");
-  const auto bands = static_cast<int32_t>(size / 64);
-  const int32_t step = std::max<int32_t>(8, static_cast<int32_t>(threads));
-  const TMarkedRows rows(centres);
-  std::vector<std::unique_ptr<TMapBand>> ring(static_cast<size_t>(2 * step + 2));
-  for (auto& band : ring)
-    band = std::make_unique<TMapBand>(size);
-  auto band = [&](int32_t i) -> TMapBand& { return *ring[static_cast<size_t>(i) % ring.size()]; };
-  auto make = [&](int32_t i) {
-    band(i).Widen(centres, rows, shape, i);
-    if (blocks != nullptr)
-      for (const TCellBlock& block : blocks->Band(i))
-        band(i).Block(block);
-    band(i).KeepEdges();
-  };
-  auto fill = [&](int32_t i) {
-    band(i).FillHoles(i > 0 ? &band(i - 1) : nullptr, i + 1 < bands ? &band(i + 1) : nullptr);
-  };
-  // Runs work(i) for i from first to last - 1 on the threads.
-  auto onThreads = [&](int32_t first, int32_t last, auto&& work) {
-    ForEachInParallel(static_cast<size_t>(std::max(last - first, 0)), 1, threads,
-                      [&] { return [&](size_t k) { work(first + static_cast<int32_t>(k)); }; });
-  };
+TBandRing::TBandRing(uint32_t mapSize, unsigned threads) {
+  // Enough for every thread to be a few bands ahead of the writer; no more than a map has.
+  Bands.resize(std::min<size_t>(4 * std::max<size_t>(threads, 4), mapSize / 64 + 2));
+  for (auto& band : Bands)
+    band = std::make_unique<TMapBand>(mapSize);
+}
 
-  TMapFileWriter file(fileName, size);
-  onThreads(0, std::min(step + 1, bands), make);
-  for (int32_t first = 0; first < bands; first += step) {
-    const int32_t last = std::min(first + step, bands);
-    const int32_t makeFirst = std::min(first + step + 1, bands);
-    const int32_t makeLast = std::min(first + 2 * step + 1, bands);
-    onThreads(first, last + (makeLast - makeFirst), [&](int32_t i) {
-      if (i < last)
-        fill(i);
-      else
-        make(makeFirst + (i - last));
-    });
-    for (int32_t i = first; i < last; ++i)
-      band(i).PutInto(file);
+namespace {
+
+// What has been done to a band of the ring.
+enum class TStage { Making, Made, Filling, Filled };
+
+// The bands of one map in the making. A band is made (widened, stamped, its edges kept), then
+// filled, which takes the kept edges of the bands beside it, then written, in order, by the
+// calling thread. Band i lies in slot i mod R of the ring and is made only once band
+// i - R + 1, the last to take the edges of the slot's band before, was written.
+class TBandWork {
+public:
+  TBandWork(const TCellMask& centres, const TShape& shape, const TBandBlocks* blocks,
+            TBandRing& ring)
+      : Centres(centres), Rows(centres), Shape(shape), Blocks(blocks), Ring(ring),
+        Bands(static_cast<int32_t>(centres.Size() / 64)),
+        Stages(ring.Bands.size(), TStage::Filled) {}
+
+  // Does work until the map is written, or failed.
+  void Help() {
+    std::unique_lock<std::mutex> guard(Lock);
+    try {
+      while (Written < Bands && !Failure)
+        if (!DoSome(guard))
+          Changed.wait(guard);
+    } catch (...) { // the band being made or filled stays so: the writer stops
+      if (!guard.owns_lock())
+        guard.lock();
+      Failure = std::current_exception();
+      Changed.notify_all();
+    }
   }
+
+  // Writes the map into file, doing work while the band to write is not ready.
+  void Write(TMapFileWriter& file) {
+    std::unique_lock<std::mutex> guard(Lock);
+    try {
+      while (Written < Bands) {
+        if (Failure)
+          std::rethrow_exception(Failure);
+        if (MadeUpTo > Written && Stage(Written) == TStage::Filled) {
+          guard.unlock();
+          Band(Written).PutInto(file);
+          guard.lock();
+          ++Written;
+          Changed.notify_all();
+        } else if (!DoSome(guard)) {
+          Changed.wait(guard);
+        }
+      }
+    } catch (...) {
+      if (!guard.owns_lock())
+        guard.lock();
+      Failure = std::current_exception();
+      Changed.notify_all();
+      throw;
+    }
+  }
+
+private:
+  TMapBand& Band(int32_t i) { return *Ring.Bands[static_cast<size_t>(i) % Ring.Bands.size()]; }
+  TStage& Stage(int32_t i) { return Stages[static_cast<size_t>(i) % Stages.size()]; }
+  bool IsMade(int32_t i) {
+    return i < 0 || i >= Bands || (i < MadeUpTo && Stage(i) != TStage::Making);
+  }
+
+  // Fills the first band ready to be filled, or else makes the next band when its slot is
+  // free; false when there is neither. Called and returns with the lock held.
+  bool DoSome(std::unique_lock<std::mutex>& guard) {
+    for (int32_t i = Written; i < MadeUpTo; ++i)
+      if (Stage(i) == TStage::Made && IsMade(i - 1) && IsMade(i + 1)) {
+        Stage(i) = TStage::Filling;
+        guard.unlock();
+        Band(i).FillHoles(i > 0 ? &Band(i - 1) : nullptr, i + 1 < Bands ? &Band(i + 1) : nullptr);
+        guard.lock();
+        Stage(i) = TStage::Filled;
+        Changed.notify_all();
+        return true;
+      }
+    const auto ring = static_cast<int32_t>(Stages.size());
+    if (MadeUpTo < Bands && MadeUpTo - ring + 1 < Written) {
+      const int32_t i = MadeUpTo++;
+      Stage(i) = TStage::Making;
+      guard.unlock();
+      Make(i);
+      guard.lock();
+      Stage(i) = TStage::Made;
+      Changed.notify_all();
+      return true;
+    }
+    return false;
+  }
+
+  void Make(int32_t i) {
+    TMapBand& band = Band(i);
+    band.Widen(Centres, Rows, Shape, i);
+    if (Blocks != nullptr)
+      for (const TCellBlock& block : Blocks->Band(i))
+        band.Block(block);
+    band.KeepEdges();
+  }
+
+  const TCellMask& Centres;
+  const TMarkedRows Rows;
+  const TShape& Shape;
+  const TBandBlocks* Blocks;
+  TBandRing& Ring;
+  const int32_t Bands;
+
+  std::mutex Lock; // guards all that follows
+  std::condition_variable Changed;
+  std::vector<TStage> Stages; // of band i in slot i mod R, for the bands from Written on
+  int32_t MadeUpTo = 0;       // the bands begun
+  int32_t Written = 0;
+  std::exception_ptr Failure; // the work stops
+};
+
+} // namespace
+
+// The calling thread writes, and makes and fills bands whenever the next band to write is not
+// ready; the other threads make and fill bands while there are any to do.
+void WriteMap(const TCellMask& centres, const TShape& shape, const TBandBlocks* blocks,
+              TBandRing& ring, const char* fileName, unsigned threads) {
+  if (centres.Size() == 0)
+    throw Exception("Pathmap not initialised");
+  TBandWork work(centres, shape, blocks, ring);
+  TMapFileWriter file(fileName, centres.Size());
+  {
+    std::vector<std::jthread> helpers;
+    try {
+      helpers.reserve(threads);
+      for (unsigned t = 1; t < threads; ++t)
+        helpers.emplace_back([&work] { work.Help(); });
+    } catch (const std::exception&) { // no more threads: the ones started do the work
+    }
+    work.Write(file);
+  } // the threads are joined here
   file.Close();
 }
 

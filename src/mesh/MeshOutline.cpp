@@ -53,9 +53,9 @@ std::vector<TOutlineEdge> EdgesOf(std::span<const TFace> faces,
       return (edges[i].From == a && edges[i].To == b) || (edges[i].From == b && edges[i].To == a);
     });
     if (k == next)
-      edges.push_back({a, b, false});
+      edges.push_back({a, b & 0x7FFFFFFF, 0});
     else if (edges[k].From == b)
-      edges[k].Back = true;
+      edges[k].Back = 1;
   };
   for (const TFace& face : faces) {
     walk(face.A, face.B);
@@ -84,14 +84,11 @@ TMeshOutline PrepareOutline(std::span<const TVector4> vertices, std::span<const 
   TMeshOutline outline;
   std::vector<uint32_t> pointOf(vertices.size());
   bool finiteHeights = true;
-  outline.Full.Points.reserve(used.size());
-  for (const int32_t i : used) {
-    const TVector4& v = vertices[static_cast<size_t>(i)];
-    pointOf[static_cast<size_t>(i)] = static_cast<uint32_t>(outline.Full.Points.size());
-    outline.Full.Points.push_back(v);
-    finiteHeights &= std::isfinite(v.y);
+  for (size_t k = 0; k < used.size(); ++k) {
+    pointOf[static_cast<size_t>(used[k])] = static_cast<uint32_t>(k);
+    finiteHeights &= std::isfinite(vertices[static_cast<size_t>(used[k])].y);
   }
-  outline.Full.Edges = EdgesOf(faces, pointOf);
+  outline.FullEdges = EdgesOf(faces, pointOf);
   if (!finiteHeights)
     return outline;
 
@@ -107,6 +104,7 @@ TMeshOutline PrepareOutline(std::span<const TVector4> vertices, std::span<const 
     pointOf[static_cast<size_t>(i)] = k;
   }
   outline.Flat.Edges = EdgesOf(faces, pointOf);
+  outline.Flat.Points.shrink_to_fit();
   outline.HasFlat = true;
   return outline;
 }

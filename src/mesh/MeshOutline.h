@@ -10,11 +10,12 @@
 
 namespace quarnel {
 
-// The edge between points From and To (indices into the form's Points), walked from From to
-// To, and also back from To to From when Back is set.
+// The edge between points From and To (indices into the form's points), walked from From to
+// To, and also back from To to From when Back is set. A mesh has fewer than 2^31 vertices.
 struct TOutlineEdge {
-  uint32_t From = 0, To = 0;
-  bool Back = false;
+  uint32_t From = 0;
+  uint32_t To : 31 = 0;
+  uint32_t Back : 1 = 0;
   bool operator==(const TOutlineEdge&) const = default;
 };
 
@@ -29,8 +30,9 @@ struct TOutlineForm {
 };
 
 struct TMeshOutline {
-  // The vertices that faces use, each a point.
-  TOutlineForm Full;
+  // The edges between the vertices that faces use, point k being the kth of them
+  // (TCollisionMesh::UsedVertices), so that no point is kept twice.
+  std::vector<TOutlineEdge> FullEdges;
   // For a placement that takes nothing of a vertex's y into its placed x and z (no tilt): the
   // used vertices that share x, z and w (bit for bit) are placed in the same cell and fail
   // alike, so each such group is one point, the group's first vertex. Only when every used

@@ -234,6 +234,7 @@ TMapBand::TMapBand(uint32_t mapSize)
       North(Written.size(), 0) {
   if (!Words)
     throw std::bad_alloc();
+  Columns.reserve(Written.size()); // making a band allocates nothing
 }
 
 // A marked cell reaches at most kMaxBrushReach < 64 rows, so band i takes the spills of the

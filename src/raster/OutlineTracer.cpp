@@ -24,9 +24,9 @@ void TOutlineTracer::Trace(const TStaticObjectMeshNode& node, uint32_t mapSize) 
   // With no part of y in the placed x and z (the entries are +0 or -0; a NaN fails), the
   // points that differ only in y are placed alike.
   const bool flat = outline.HasFlat && m.m[1][0] == 0 && m.m[1][2] == 0;
-  const TOutlineForm& form = flat ? outline.Flat : outline.Full;
-  Placed.resize(form.Points.size());
-  TransformPointsXZ(form.Points, m, Placed.data());
+  const std::span<const TVector4> points = flat ? outline.Flat.Points : UsedPoints(node);
+  Placed.resize(points.size());
+  TransformPointsXZ(points, m, Placed.data());
   Points.resize(Placed.size());
   for (size_t k = 0; k < Placed.size(); ++k) // in order: the first bad point is the one reported
     Points[k] = {FloorCell(Placed[k].X), FloorCell(Placed[k].Z)};
@@ -40,15 +40,26 @@ void TOutlineTracer::Trace(const TStaticObjectMeshNode& node, uint32_t mapSize) 
     Wide = &node;
     return;
   }
-  Gather(form);
+  Gather(flat ? outline.Flat.Edges : outline.FullEdges);
   InBox = true;
 }
 
-void TOutlineTracer::Gather(const TOutlineForm& form) {
+std::span<const TVector4> TOutlineTracer::UsedPoints(const TStaticObjectMeshNode& node) {
+  const auto vertices = node.Vertices();
+  const auto used = node.UsedVertices();
+  if (used.size() == vertices.size()) // every vertex is used
+    return vertices;
+  Gathered.resize(used.size());
+  for (size_t k = 0; k < used.size(); ++k)
+    Gathered[k] = vertices[static_cast<size_t>(used[k])];
+  return Gathered;
+}
+
+void TOutlineTracer::Gather(std::span<const TOutlineEdge> edges) {
   const std::vector<TBoxMarks::TKey>& keys = Box.Keys();
   for (const TBoxMarks::TKey key : keys)
     Box.Mark(key);
-  for (const TOutlineEdge& edge : form.Edges)
+  for (const TOutlineEdge& edge : edges)
     Box.MarkEdge(keys[edge.From], keys[edge.To], edge.Back);
 }
 

@@ -9,6 +9,7 @@
 #include "raster/CellPoint.h"
 #include "raster/Transform.h"
 
+#include <span>
 #include <vector>
 
 namespace quarnel {
@@ -27,9 +28,12 @@ public:
   void MarkInto(TCellMask& mask);
 
 private:
-  void Gather(const TOutlineForm& form);
+  // The vertices that the node's faces use, in ascending order.
+  std::span<const TVector4> UsedPoints(const TStaticObjectMeshNode& node);
+  void Gather(std::span<const TOutlineEdge> edges);
 
   TBoxMarks Box;
+  std::vector<TVector4> Gathered;
   std::vector<TPlanePoint> Placed;
   std::vector<TCellPoint> Points;
   bool InBox = false;
