@@ -156,12 +156,12 @@ bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
   assert(First <= Last);
   constexpr int pad = 2 * kMaxBrushReach; // row k at k + pad
   uint64_t rows[64 + 2 * pad];            // the tile's rows from First - reach to Last + reach
-  std::fill(rows + First - reach + pad, rows + first + pad, 0);
-  std::copy(tile + first, tile + last + 1, rows + first + pad);
-  std::fill(rows + last + 1 + pad, rows + Last + reach + 1 + pad, 0);
+  std::fill(rows + (First - reach + pad), rows + (first + pad), 0);
+  std::copy(tile + first, tile + last + 1, rows + (first + pad));
+  std::fill(rows + (last + 1 + pad), rows + (Last + reach + 1 + pad), 0);
   const int o = kMaxBrushReach; // row k of the spill is at k + o
   uint64_t v[kRows];            // V_e of row k at k + o
-  std::copy(rows + First + pad, rows + Last + 1 + pad, v + First + o);
+  std::copy(rows + (First + pad), rows + (Last + 1 + pad), v + (First + o));
   bool assign = true; // the first spread sets the rows, the others add to them
   for (int e = 0; e <= reach; ++e) {
     if (e > 0)
