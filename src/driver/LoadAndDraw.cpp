@@ -33,31 +33,33 @@ std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::
                                       const TPathmap& map, TCellMask* centres, unsigned threads) {
   TWorldMeshes meshes(meshDir);
   std::exception_ptr meshFailure;
+  // Gives an object that joined the list its mesh, counts it, and hands it on to draw.
+  auto take = [&](TStaticObjectMeshNode& node, auto&& draw) {
+    if (meshFailure)
+      return;
+    try {
+      meshes.Load(node);
+    } catch (...) {
+      meshFailure = std::current_exception();
+      return;
+    }
+    ++world.ObjectsRead;
+    const bool tree = IsTreeMesh(node.Name);
+    if (tree) {
+      world.Trees.push_back(&node);
+      ++world.TreesPathed;
+    } else if (node.HasMesh) {
+      ++world.MeshesPathed;
+    } else {
+      world.NotPathed.push_back(&node.Name);
+    }
+    if ((tree || node.HasMesh) && centres != nullptr)
+      draw(TDrawn{&node, tree});
+  };
   auto read = [&](auto&& draw) {
-    objects.LoadFromFile(objectFile, CreateNodeOf<TStaticObjectMeshNode>,
-                         [&](TStaticObjectNode& n) {
-                           if (meshFailure)
-                             return;
-                           auto& node = static_cast<TStaticObjectMeshNode&>(n);
-                           try {
-                             meshes.Load(node);
-                           } catch (...) {
-                             meshFailure = std::current_exception();
-                             return;
-                           }
-                           ++world.ObjectsRead;
-                           const bool tree = IsTreeMesh(node.Name);
-                           if (tree) {
-                             world.Trees.push_back(&node);
-                             ++world.TreesPathed;
-                           } else if (node.HasMesh) {
-                             ++world.MeshesPathed;
-                           } else {
-                             world.NotPathed.push_back(&node.Name);
-                           }
-                           if ((tree || node.HasMesh) && centres != nullptr)
-                             draw(TDrawn{&node, tree});
-                         });
+    objects.LoadFromFile(
+        objectFile, CreateNodeOf<TStaticObjectMeshNode>,
+        [&](TStaticObjectNode& n) { take(static_cast<TStaticObjectMeshNode&>(n), draw); });
   };
   auto drawer = [&] {
     return [&, tracer = std::make_unique<TOutlineTracer>()](const TDrawn& drawn, size_t) {

@@ -21,7 +21,13 @@ void ApplyNameAliases(TStaticObjectNode& node) {
 
 void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
   ApplyNameAliases(node);
+  if (const auto known = ByName.find(node.Name); known != ByName.end()) {
+    node.Mesh = known->second;
+    node.HasMesh = node.Mesh != nullptr;
+    return;
+  }
   Cache.LoadCollisionMesh(Dir + node.Name + ".sm", node);
+  ByName.emplace(node.Name, node.Mesh);
 }
 
 void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {

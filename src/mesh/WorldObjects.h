@@ -4,7 +4,9 @@
 #include "mesh/CollisionMesh.h"
 #include "readcon/ReadCon.h"
 
+#include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -28,6 +30,9 @@ public:
 private:
   std::string Dir;
   TMeshCache Cache;
+  // The mesh given to each name so far: the file an object's name leads to and what it holds
+  // do not change during a run.
+  std::unordered_map<std::string, std::shared_ptr<const TCollisionMesh>> ByName;
 };
 
 // Gives every object of a list loaded with TStaticObjectMeshNode nodes, after its name
