@@ -83,34 +83,36 @@ bool ExactShortForm(const TDigits& digits, int64_t scale, double& value) {
   return true;
 }
 
-// The value of a number word of the usual form, digits with or without a fraction and no
-// exponent, of up to 19 digits: the exact short form, in one pass. False for any other word,
-// which IsNumber and ConvertNumber then take.
-bool PlainNumber(std::string_view word, double& value) {
-  const size_t n = word.size();
-  const bool negative = word[0] == '-';
-  size_t i = negative ? 1 : 0;
-  const size_t start = i;
+// The value of the number word of the usual form that begins at text, digits with or without
+// a fraction and no exponent, of up to 19 digits (the exact short form), in one pass, and the
+// character after it; null when the word that begins there is not of this form, which then
+// IsNumber and ConvertNumber take. The text ends in a line feed, as the lines held do.
+const char* PlainNumber(const char* text, double& value) {
+  const char* p = text;
+  const bool negative = *p == '-';
+  p += negative ? 1 : 0;
+  const char* const start = p;
   TDigits digits;
-  while (i < n && TConFileParsingLL::IsDigit(word[i]))
-    digits.Add(word[i++]);
-  if (i == start)
-    return false;
+  while (TConFileParsingLL::IsDigit(*p))
+    digits.Add(*p++);
+  if (p == start)
+    return nullptr;
   int64_t fracDigits = 0;
-  if (i < n) {
-    if (word[i] != '.')
-      return false;
-    const size_t fracStart = ++i;
-    while (i < n && TConFileParsingLL::IsDigit(word[i]))
-      digits.Add(word[i++]);
-    fracDigits = static_cast<int64_t>(i - fracStart);
-    if (fracDigits == 0 || i != n)
-      return false;
+  if (*p == '.') {
+    const char* const fracStart = ++p;
+    while (TConFileParsingLL::IsDigit(*p))
+      digits.Add(*p++);
+    fracDigits = p - fracStart;
+    if (fracDigits == 0)
+      return nullptr;
   }
+  // The word ends here, unless a word character or a carriage return within the word follows.
+  if (TConFileParsingLL::IsWordChar(*p) || (*p == '\r' && p[1] != '\n'))
+    return nullptr;
   if (!ExactShortForm(digits, -fracDigits, value))
-    return false;
+    return nullptr;
   value = negative ? -value : value;
-  return true;
+  return p;
 }
 
 } // namespace
@@ -342,6 +344,10 @@ void TConFileParsingLL::NextToken(Token& t) {
   } else if (c == '/') {
     t.Kind = tkSlash;
     ++Pos;
+  } else if (const char* end = nullptr;
+             (IsDigit(c) || c == '-') && (end = PlainNumber(&Buffer[Pos], t.Value)) != nullptr) {
+    t.Kind = tkNumber;
+    Pos = static_cast<size_t>(end - Buffer.get());
   } else if (IsWordChar(c)) {
     const std::string_view word = TakeWord();
     if (word.size() == 3 && SameWord(word, "rem")) {
@@ -349,8 +355,6 @@ void TConFileParsingLL::NextToken(Token& t) {
       Pos = static_cast<size_t>(
           static_cast<const char*>(std::memchr(&Buffer[Pos], '\n', End - Pos)) - Buffer.get());
       t.Kind = tkComment;
-    } else if (PlainNumber(word, t.Value)) {
-      t.Kind = tkNumber;
     } else if (IsNumber(word)) {
       t.Kind = tkNumber;
       t.Value = ConvertNumber(word);
