@@ -1,4 +1,5 @@
-// Reading the objects on the calling thread while other threads draw those already read.
+// Reading the objects on the calling thread while other threads give them their meshes and draw
+// them.
 #include "driver/LoadAndDraw.h"
 
 #include "driver/Parallel.h"
@@ -15,37 +16,12 @@ namespace {
 // enough to share the work evenly.
 constexpr size_t kObjectsPerBlock = 16;
 
-struct TDrawn {
-  const TStaticObjectMeshNode* Node = nullptr;
-  bool Tree = false;
-};
-
-} // namespace
-
-// The object file and the meshes are read on the calling thread, in file order; their failures
-// come first, as when the whole file is read and then every mesh. Once a mesh fails, the
-// objects after it get none and nothing more is drawn, but the file is read to its end, as a
-// failure in it is the one reported. Each drawing thread traces an outline into a box of its own
-// and adds the box to the mask, whose words take bits from several threads at once: bits are
-// only set, so the order in which objects get there changes nothing.
-std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
-                                      TStaticObjectLL& objects, TWorldSummary& world,
-                                      const TPathmap& map, TCellMask* centres, unsigned threads) {
-  TWorldMeshes meshes(meshDir);
-  std::exception_ptr meshFailure;
-  // Gives an object that joined the list its mesh, counts it, and hands it on to draw.
-  auto take = [&](TStaticObjectMeshNode& node, auto&& draw) {
-    if (meshFailure)
-      return;
-    try {
-      meshes.Load(node);
-    } catch (...) {
-      meshFailure = std::current_exception();
-      return;
-    }
+TWorldSummary SummaryOf(const TStaticObjectLL& objects) {
+  TWorldSummary world;
+  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
+    const TStaticObjectMeshNode& node = MeshNodeOf(n);
     ++world.ObjectsRead;
-    const bool tree = IsTreeMesh(node.Name);
-    if (tree) {
+    if (IsTreeMesh(node.Name)) {
       world.Trees.push_back(&node);
       ++world.TreesPathed;
     } else if (node.HasMesh) {
@@ -53,31 +29,59 @@ std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::
     } else {
       world.NotPathed.push_back(&node.Name);
     }
-    if ((tree || node.HasMesh) && centres != nullptr)
-      draw(TDrawn{&node, tree});
-  };
-  auto read = [&](auto&& draw) {
+  }
+  return world;
+}
+
+} // namespace
+
+// The calling thread reads the object file and hands every object, as it joins the list, to
+// the threads, which give it its mesh and draw it. The failures come in the order of the whole
+// file read, then every mesh, then every object drawn: a failure to read the file is raised as
+// such; of the objects whose mesh fails the first is reported, else of those that fail to draw
+// the first. Each drawing thread traces an outline into a box of its own and adds the box to
+// the mask, whose words take bits from several threads at once: bits are only set, so the
+// order in which objects get there changes nothing.
+std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::string& meshDir,
+                                      TStaticObjectLL& objects, TWorldSummary& world,
+                                      const TPathmap& map, TCellMask* centres, unsigned threads) {
+  TWorldMeshes meshes(meshDir);
+  TFirstFailure meshFailures, drawFailures;
+  auto read = [&](auto&& add) {
     objects.LoadFromFile(
         objectFile, CreateNodeOf<TStaticObjectMeshNode>,
-        [&](TStaticObjectNode& n) { take(static_cast<TStaticObjectMeshNode&>(n), draw); });
+        [&](TStaticObjectNode& node) { add(&static_cast<TStaticObjectMeshNode&>(node)); });
   };
   auto drawer = [&] {
-    return [&, tracer = std::make_unique<TOutlineTracer>()](const TDrawn& drawn, size_t) {
-      const TStaticObjectMeshNode& node = *drawn.Node;
-      if (drawn.Tree) { // stamped band by band when the map is written
-        InfantryTreeCells(node.Position.X, node.Position.Z);
-        map.CheckInitialised();
-      } else {
-        tracer->Trace(node, centres->Size());
-        tracer->MarkInto(*centres);
+    return [&, tracer = std::make_unique<TOutlineTracer>()](TStaticObjectMeshNode* node, size_t k) {
+      if (meshFailures.Before(k)) // nothing after it matters
+        return;
+      try {
+        meshes.Load(*node);
+      } catch (...) {
+        meshFailures.Note(k, std::current_exception());
+        return;
+      }
+      if (centres == nullptr || drawFailures.Before(k))
+        return;
+      try {
+        if (IsTreeMesh(node->Name)) { // stamped band by band when the map is written
+          InfantryTreeCells(node->Position.X, node->Position.Z);
+          map.CheckInitialised();
+        } else if (node->HasMesh) {
+          tracer->Trace(*node, centres->Size());
+          tracer->MarkInto(*centres);
+        }
+      } catch (...) {
+        drawFailures.Note(k, std::current_exception());
       }
     };
   };
-  const std::exception_ptr drawFailure =
-      ForEachWhileMade<TDrawn>(kObjectsPerBlock, threads, read, drawer);
-  if (meshFailure)
-    std::rethrow_exception(meshFailure);
-  return drawFailure;
+  ForEachWhileMade<TStaticObjectMeshNode*>(kObjectsPerBlock, threads, read, drawer);
+  if (const std::exception_ptr failure = meshFailures.First())
+    std::rethrow_exception(failure);
+  world = SummaryOf(objects);
+  return drawFailures.First();
 }
 
 } // namespace quarnel

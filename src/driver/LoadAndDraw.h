@@ -1,5 +1,5 @@
-// The objects of the world read and given their meshes, and drawn by the first pass (trees
-// stamped, outlines traced) while the file is still being read.
+// The objects of the world read, given their meshes and drawn by the first pass (outlines
+// traced, trees checked) while the file is still being read.
 #pragma once
 
 #include "mesh/WorldObjects.h"
@@ -13,8 +13,8 @@
 
 namespace quarnel {
 
-// The objects of the world in file order, gathered as they are read: the trees, the names of
-// the objects that have no collision mesh, and the counts.
+// The objects of the world in file order: the trees, the names of the objects that have no
+// collision mesh, and the counts.
 struct TWorldSummary {
   std::vector<const TStaticObjectMeshNode*> Trees;
   std::vector<const std::string*> NotPathed;

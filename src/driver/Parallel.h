@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <exception>
@@ -11,6 +12,28 @@
 #include <vector>
 
 namespace quarnel {
+
+// The failure of the first of a list's items that fail, whichever thread meets which first.
+class TFirstFailure {
+public:
+  // Notes that item k failed with failure.
+  void Note(size_t k, std::exception_ptr failure) {
+    const std::lock_guard<std::mutex> guard(Lock);
+    if (k < At.load(std::memory_order_relaxed)) {
+      At.store(k, std::memory_order_relaxed);
+      Failure = std::move(failure);
+    }
+  }
+  // True when an item before item k failed.
+  bool Before(size_t k) const { return At.load(std::memory_order_relaxed) < k; }
+  // The failure of the first item that failed, null when none did; once no item is being done.
+  std::exception_ptr First() const { return Failure; }
+
+private:
+  std::mutex Lock; // guards Failure
+  std::atomic<size_t> At{SIZE_MAX};
+  std::exception_ptr Failure;
+};
 
 // Makes a list of items on the calling thread and does them, on up to threads threads, while
 // it grows: make(add) calls add(item) for each item in order. Each thread calls makeWorker()
@@ -26,13 +49,13 @@ namespace quarnel {
 template <typename Item, typename Make, typename MakeWorker>
 std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
                                     MakeWorker&& makeWorker) {
-  std::mutex lock; // guards all that follows
+  TFirstFailure failures;
+  std::mutex lock; // guards what follows
   std::condition_variable more;
   std::vector<Item> items; // those made and handed out
   size_t next = 0;         // the first item not taken
   bool done = false;       // no more items come
-  size_t failedAt = SIZE_MAX;
-  std::exception_ptr failure;
+  bool stop = false;       // the items do not matter any more
   auto run = [&] {
     auto work = makeWorker();
     std::vector<Item> taken;
@@ -41,7 +64,7 @@ std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
       {
         std::unique_lock<std::mutex> guard(lock);
         more.wait(guard, [&] { return next < items.size() || done; });
-        if (next == items.size() || next > failedAt)
+        if (next == items.size() || stop || failures.Before(next))
           return;
         first = next;
         next = std::min(items.size(), first + block);
@@ -52,11 +75,7 @@ std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
         try {
           work(taken[i], first + i);
         } catch (...) {
-          const std::lock_guard<std::mutex> guard(lock);
-          if (first + i < failedAt) {
-            failedAt = first + i;
-            failure = std::current_exception();
-          }
+          failures.Note(first + i, std::current_exception());
           break;
         }
       }
@@ -100,8 +119,7 @@ std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
     {
       const std::lock_guard<std::mutex> guard(lock);
       done = true;
-      if (makeFailure)
-        failedAt = 0; // the items do not matter any more
+      stop = makeFailure != nullptr;
     }
     more.notify_all();
     if (!makeFailure)
@@ -109,7 +127,7 @@ std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
   } // the threads are joined here
   if (makeFailure)
     std::rethrow_exception(makeFailure);
-  return failure;
+  return failures.First();
 }
 
 // Does items 0 to count - 1 as ForEachWhileMade does with a list made at once, work(k) for

@@ -9,10 +9,11 @@ namespace quarnel {
 namespace {
 
 // An open-addressing table of indices into a list kept by its user, for finding the first
-// entry of the list equal to a new one; the user hashes and compares.
+// entry of the list equal to a new one; the user hashes and compares. Its storage is kept from
+// one mesh to the next (the meshes of a run are many, and mostly small).
 class TFirstIndex {
 public:
-  explicit TFirstIndex(size_t entries) {
+  explicit TFirstIndex(size_t entries) : Slots(Storage()) {
     size_t capacity = 16;
     while (capacity < 2 * entries)
       capacity *= 2;
@@ -35,13 +36,19 @@ public:
 
 private:
   static constexpr uint32_t kEmpty = ~uint32_t{0};
-  std::vector<uint32_t> Slots;
+  static std::vector<uint32_t>& Storage() {
+    static thread_local std::vector<uint32_t> slots;
+    return slots;
+  }
+  std::vector<uint32_t>& Slots;
 };
 
-// The walks of faces whose vertex v is point pointOf[v].
+// The walks of faces whose vertex v is point pointOf[v], gathered in storage kept between
+// meshes and then kept at their number.
 std::vector<TOutlineEdge> EdgesOf(std::span<const TFace> faces,
                                   const std::vector<uint32_t>& pointOf) {
-  std::vector<TOutlineEdge> edges;
+  static thread_local std::vector<TOutlineEdge> edges;
+  edges.clear();
   TFirstIndex pairs(3 * faces.size());
   auto walk = [&](int32_t from, int32_t to) {
     const uint32_t a = pointOf[static_cast<size_t>(from)], b = pointOf[static_cast<size_t>(to)];
@@ -62,7 +69,7 @@ std::vector<TOutlineEdge> EdgesOf(std::span<const TFace> faces,
     walk(face.B, face.C);
     walk(face.C, face.A);
   }
-  return edges;
+  return {edges.begin(), edges.end()};
 }
 
 bool SamePlace(const TVector4& p, const TVector4& q) {
@@ -82,7 +89,8 @@ uint64_t PlaceHash(const TVector4& p) {
 TMeshOutline PrepareOutline(std::span<const TVector4> vertices, std::span<const TFace> faces,
                             std::span<const int32_t> used) {
   TMeshOutline outline;
-  std::vector<uint32_t> pointOf(vertices.size());
+  static thread_local std::vector<uint32_t> pointOf; // kept between meshes
+  pointOf.assign(vertices.size(), 0);
   bool finiteHeights = true;
   for (size_t k = 0; k < used.size(); ++k) {
     pointOf[static_cast<size_t>(used[k])] = static_cast<uint32_t>(k);
@@ -92,7 +100,8 @@ TMeshOutline PrepareOutline(std::span<const TVector4> vertices, std::span<const 
   if (!finiteHeights)
     return outline;
 
-  std::vector<TVector4>& points = outline.Flat.Points;
+  static thread_local std::vector<TVector4> points; // kept between meshes
+  points.clear();
   TFirstIndex places(used.size());
   for (const int32_t i : used) {
     const TVector4& v = vertices[static_cast<size_t>(i)];
@@ -103,8 +112,8 @@ TMeshOutline PrepareOutline(std::span<const TVector4> vertices, std::span<const 
       points.push_back(v);
     pointOf[static_cast<size_t>(i)] = k;
   }
+  outline.Flat.Points.assign(points.begin(), points.end());
   outline.Flat.Edges = EdgesOf(faces, pointOf);
-  outline.Flat.Points.shrink_to_fit();
   outline.HasFlat = true;
   return outline;
 }

@@ -21,13 +21,20 @@ void ApplyNameAliases(TStaticObjectNode& node) {
 
 void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
   ApplyNameAliases(node);
-  if (const auto known = ByName.find(node.Name); known != ByName.end()) {
-    node.Mesh = known->second;
-    node.HasMesh = node.Mesh != nullptr;
-    return;
+  const std::lock_guard<std::mutex> guard(Lock);
+  const auto [named, added] = ByName.try_emplace(node.Name);
+  if (added) {
+    try {
+      Cache.LoadCollisionMesh(Dir + node.Name + ".sm", node);
+      named->second.Mesh = node.Mesh;
+    } catch (...) {
+      named->second.Failure = std::current_exception();
+    }
   }
-  Cache.LoadCollisionMesh(Dir + node.Name + ".sm", node);
-  ByName.emplace(node.Name, node.Mesh);
+  if (named->second.Failure)
+    std::rethrow_exception(named->second.Failure);
+  node.Mesh = named->second.Mesh;
+  node.HasMesh = node.Mesh != nullptr;
 }
 
 void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {

@@ -4,7 +4,9 @@
 #include "mesh/CollisionMesh.h"
 #include "readcon/ReadCon.h"
 
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -17,22 +19,29 @@ namespace quarnel {
 // "MedicLocker_m1".
 void ApplyNameAliases(TStaticObjectNode& node);
 
-// Gives objects their collision meshes one at a time, as LoadWorldMeshes does for a whole list.
+// Gives objects their collision meshes one at a time, as LoadWorldMeshes does for a whole list;
+// several threads may give objects their meshes at once.
 class TWorldMeshes {
 public:
   // meshDir ends in a path delimiter.
   explicit TWorldMeshes(std::string meshDir) : Dir(std::move(meshDir)) {}
 
   // Applies the object's name aliases and gives it the collision mesh of meshDir + Name + ".sm"
-  // (a missing file leaves it without a mesh); raises with the messages of the mesh reader.
+  // (a missing file leaves it without a mesh); raises with the messages of the mesh reader,
+  // and then for every object of that name, leaving the object without a mesh.
   void Load(TStaticObjectMeshNode& node);
 
 private:
+  // What the name of an object leads to: the file and what it holds do not change during a run.
+  struct TNamed {
+    std::shared_ptr<const TCollisionMesh> Mesh;
+    std::exception_ptr Failure;
+  };
+
   std::string Dir;
+  std::mutex Lock; // guards what follows; a mesh file is read with it held
   TMeshCache Cache;
-  // The mesh given to each name so far: the file an object's name leads to and what it holds
-  // do not change during a run.
-  std::unordered_map<std::string, std::shared_ptr<const TCollisionMesh>> ByName;
+  std::unordered_map<std::string, TNamed> ByName;
 };
 
 // Gives every object of a list loaded with TStaticObjectMeshNode nodes, after its name
