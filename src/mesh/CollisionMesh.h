@@ -63,6 +63,14 @@ void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node)
 std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
                                                    const std::string& fileName);
 
+// Reads the mesh of the regular file path, which an object named as fileName (the name used in
+// messages) leads to: the kept mesh block, or null when it holds none, with path as its
+// FileName. bytes is the file's storage, kept from one file to the next. Raises "Error opening
+// file: " + fileName, "Error reading file" and the messages of ParseCollisionMesh.
+std::shared_ptr<TCollisionMesh> ReadCollisionMeshFile(const std::string& path,
+                                                      const std::string& fileName,
+                                                      std::vector<uint8_t>& bytes);
+
 // Loads collision meshes for a whole run: file names are resolved through one
 // TMeshDirectory, and each distinct file is read once and shared, with the name it was found
 // under as its FileName.

@@ -19,21 +19,34 @@ void ApplyNameAliases(TStaticObjectNode& node) {
     node.Name = "MedicLocker_m1";
 }
 
+// The first thread to meet a name reads its file, without the lock, so that threads that need
+// other names go on; those that need the same name wait for it.
 void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
   ApplyNameAliases(node);
-  const std::lock_guard<std::mutex> guard(Lock);
-  const auto [named, added] = ByName.try_emplace(node.Name);
+  std::unique_lock<std::mutex> guard(Lock);
+  const auto [entry, added] = ByName.try_emplace(node.Name);
+  TNamed& named = entry->second;
   if (added) {
+    const std::string fileName = Dir + node.Name + ".sm";
+    const std::string path = Directory.ResolveFileName(fileName);
+    guard.unlock();
+    TNamed read;
     try {
-      Cache.LoadCollisionMesh(Dir + node.Name + ".sm", node);
-      named->second.Mesh = node.Mesh;
+      static thread_local std::vector<uint8_t> bytes; // kept from one file to the next
+      if (!path.empty())
+        read.Mesh = ReadCollisionMeshFile(path, fileName, bytes);
     } catch (...) {
-      named->second.Failure = std::current_exception();
+      read.Failure = std::current_exception();
     }
+    read.Read = true;
+    guard.lock();
+    named = std::move(read);
+    NameRead.notify_all();
   }
-  if (named->second.Failure)
-    std::rethrow_exception(named->second.Failure);
-  node.Mesh = named->second.Mesh;
+  NameRead.wait(guard, [&] { return named.Read; });
+  if (named.Failure)
+    std::rethrow_exception(named.Failure);
+  node.Mesh = named.Mesh;
   node.HasMesh = node.Mesh != nullptr;
 }
 

@@ -4,6 +4,7 @@
 #include "mesh/CollisionMesh.h"
 #include "readcon/ReadCon.h"
 
+#include <condition_variable>
 #include <exception>
 #include <memory>
 #include <mutex>
@@ -34,14 +35,16 @@ public:
 private:
   // What the name of an object leads to: the file and what it holds do not change during a run.
   struct TNamed {
+    bool Read = false; // else a thread is reading it
     std::shared_ptr<const TCollisionMesh> Mesh;
     std::exception_ptr Failure;
   };
 
   std::string Dir;
-  std::mutex Lock; // guards what follows; a mesh file is read with it held
-  TMeshCache Cache;
-  std::unordered_map<std::string, TNamed> ByName;
+  std::mutex Lock; // guards what follows; a file is read without it
+  std::condition_variable NameRead;
+  TMeshDirectory Directory;
+  std::unordered_map<std::string, TNamed> ByName; // whose entries stay where they are
 };
 
 // Gives every object of a list loaded with TStaticObjectMeshNode nodes, after its name
