@@ -1,6 +1,7 @@
 // Marked cells and their widening into a map by whole-word shifts and ors.
 #include "raster/CellMask.h"
 
+#include "common/ZeroedMemory.h"
 #include "raster/CellPoint.h"
 
 #include <algorithm>
@@ -19,8 +20,9 @@ TCellMask::TCellMask(uint32_t size, bool shared)
   const uint64_t tiles = uint64_t{TilesPerRow} * TilesPerRow;
   if (tiles >= UINT32_MAX) // 1 + a place must fit a slot
     throw Exception(kOutOfMemory);
-  // calloc hands out zeroed pages lazily: only the pages that tiles take are ever touched.
-  Words.reset(static_cast<uint64_t*>(std::calloc(tiles, 64 * sizeof(uint64_t))));
+  // Zeroed pages are handed out lazily: only the pages that tiles take are ever touched, and
+  // tiles take them front to back.
+  Words.reset(static_cast<uint64_t*>(ReserveZeroed(tiles, 64 * sizeof(uint64_t))));
   Slots.reset(static_cast<uint32_t*>(std::calloc(tiles, sizeof(uint32_t))));
   if (!Words || !Slots)
     throw Exception(kOutOfMemory);
