@@ -53,11 +53,12 @@ std::exception_ptr LoadAndDrawObjects(const std::string& objectFile, const std::
         [&](TStaticObjectNode& node) { add(&static_cast<TStaticObjectMeshNode&>(node)); });
   };
   auto drawer = [&] {
-    return [&, tracer = std::make_unique<TOutlineTracer>()](TStaticObjectMeshNode* node, size_t k) {
+    return [&, tracer = std::make_unique<TOutlineTracer>(),
+            seen = std::make_unique<TWorldMeshes::TSeen>()](TStaticObjectMeshNode* node, size_t k) {
       if (meshFailures.Before(k)) // nothing after it matters
         return;
       try {
-        meshes.Load(*node);
+        meshes.Load(*node, *seen);
       } catch (...) {
         meshFailures.Note(k, std::current_exception());
         return;

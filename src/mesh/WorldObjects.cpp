@@ -19,10 +19,20 @@ void ApplyNameAliases(TStaticObjectNode& node) {
     node.Name = "MedicLocker_m1";
 }
 
+void TWorldMeshes::Load(TStaticObjectMeshNode& node, TSeen& seen) {
+  ApplyNameAliases(node);
+  if (const auto known = seen.Meshes.find(node.Name); known != seen.Meshes.end()) {
+    node.Mesh = known->second;
+    node.HasMesh = node.Mesh != nullptr;
+    return;
+  }
+  LoadNamed(node);
+  seen.Meshes.emplace(node.Name, node.Mesh);
+}
+
 // The first thread to meet a name reads its file, without the lock, so that threads that need
 // other names go on; those that need the same name wait for it.
-void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
-  ApplyNameAliases(node);
+void TWorldMeshes::LoadNamed(TStaticObjectMeshNode& node) {
   std::unique_lock<std::mutex> guard(Lock);
   const auto [entry, added] = ByName.try_emplace(node.Name);
   TNamed& named = entry->second;
@@ -52,8 +62,9 @@ void TWorldMeshes::Load(TStaticObjectMeshNode& node) {
 
 void LoadWorldMeshes(const std::string& meshDir, TStaticObjectLL& objects) {
   TWorldMeshes meshes(meshDir);
+  TWorldMeshes::TSeen seen;
   for (TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next)
-    meshes.Load(static_cast<TStaticObjectMeshNode&>(*n));
+    meshes.Load(static_cast<TStaticObjectMeshNode&>(*n), seen);
 }
 
 void LoadWorldObjects(const std::string& objectFile, const std::string& meshDir,

@@ -27,12 +27,22 @@ public:
   // meshDir ends in a path delimiter.
   explicit TWorldMeshes(std::string meshDir) : Dir(std::move(meshDir)) {}
 
+  // The meshes of the names that one thread has met, which it gives again without the lock.
+  class TSeen {
+    friend class TWorldMeshes;
+    std::unordered_map<std::string, std::shared_ptr<const TCollisionMesh>> Meshes;
+  };
+
   // Applies the object's name aliases and gives it the collision mesh of meshDir + Name + ".sm"
   // (a missing file leaves it without a mesh); raises with the messages of the mesh reader,
-  // and then for every object of that name, leaving the object without a mesh.
-  void Load(TStaticObjectMeshNode& node);
+  // and then for every object of that name, leaving the object without a mesh. seen is the
+  // calling thread's own.
+  void Load(TStaticObjectMeshNode& node, TSeen& seen);
 
 private:
+  // Gives the object the mesh of its name, reading it when it is the first of its name.
+  void LoadNamed(TStaticObjectMeshNode& node);
+
   // What the name of an object leads to: the file and what it holds do not change during a run.
   struct TNamed {
     bool Read = false; // else a thread is reading it
