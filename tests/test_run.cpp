@@ -18,7 +18,7 @@
 
 using namespace testutil;
 using quarnel::Exception;
-using quarnel::ForEachInParallel;
+using quarnel::ForEachWhileMade;
 
 namespace {
 
@@ -202,24 +202,28 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
 }
 
 // Item 1000 raises only once a later item has raised on another thread.
-TEST(Run, OnSeveralThreadsRaisesTheFailureOfTheFirstFailingItemWithEveryItemBeforeItDone) {
+TEST(Run, OnSeveralThreadsGivesTheFailureOfTheFirstFailingItemWithEveryItemBeforeItDone) {
   for (const unsigned threads : {1u, 2u, 8u}) {
     std::atomic<bool> laterFailed = false;
     std::atomic<int> done = 0;
-    const std::string message = MessageOf([&] {
-      ForEachInParallel(2000, 16, threads, [&] {
-        return [&](size_t k) {
-          for (int wait = 0; k == 1000 && threads > 1 && !laterFailed && wait < 2000; ++wait)
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-          if (k >= 1000) {
-            laterFailed = laterFailed || k > 1000;
-            throw Exception("item " + std::to_string(k));
-          }
-          ++done;
-        };
-      });
-    });
-    EXPECT_EQ(message, "item 1000") << threads << " threads";
+    const std::exception_ptr failure = ForEachWhileMade<int>(
+        16, threads,
+        [](auto&& add) {
+          for (int k = 0; k < 2000; ++k)
+            add(k);
+        },
+        [&] {
+          return [&](int, size_t k) {
+            for (int wait = 0; k == 1000 && threads > 1 && !laterFailed && wait < 2000; ++wait)
+              std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (k >= 1000) {
+              laterFailed = laterFailed || k > 1000;
+              throw Exception("item " + std::to_string(k));
+            }
+            ++done;
+          };
+        });
+    EXPECT_EQ(MessageOf([&] { std::rethrow_exception(failure); }), "item 1000") << threads;
     EXPECT_EQ(done, 1000) << threads << " threads";
   }
 }

@@ -130,21 +130,4 @@ std::exception_ptr ForEachWhileMade(size_t block, unsigned threads, Make&& make,
   return failures.First();
 }
 
-// Does items 0 to count - 1 as ForEachWhileMade does with a list made at once, work(k) for
-// item k, and raises the failure of the least item that raised.
-template <typename MakeWorker>
-void ForEachInParallel(size_t count, size_t block, unsigned threads, MakeWorker&& makeWorker) {
-  const unsigned useful =
-      static_cast<unsigned>(std::min<size_t>(threads, (count + block - 1) / block));
-  const std::exception_ptr failure = ForEachWhileMade<size_t>(
-      block, std::max(useful, 1u),
-      [&](auto&& add) {
-        for (size_t k = 0; k < count; ++k)
-          add(k);
-      },
-      [&] { return [work = makeWorker()](size_t, size_t k) { work(k); }; });
-  if (failure)
-    std::rethrow_exception(failure);
-}
-
 } // namespace quarnel
