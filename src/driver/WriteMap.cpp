@@ -2,31 +2,44 @@
 #include "driver/WriteMap.h"
 
 #include "common/UTypes.h"
+#include "common/ZeroedMemory.h"
 #include "segutils/SegUtils.h"
 
 #include <algorithm>
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <thread>
 
 namespace quarnel {
 
+// Counted first, then placed, band by band.
 TBandBlocks::TBandBlocks(uint32_t mapSize, const std::vector<TCellBlock>& blocks)
-    : Bands(mapSize / 64) {
+    : Starts(mapSize / 64 + 1, 0) {
   const int64_t last = int64_t{mapSize} - 1;
-  for (const TCellBlock& block : blocks) {
-    const int64_t first = std::max<int64_t>(block.RowFirst, 0) >> 6;
-    for (int64_t i = first; i <= std::min(block.RowLast, last) >> 6; ++i)
-      Bands[static_cast<size_t>(i)].push_back(block);
-  }
+  auto forBands = [&](auto&& take) {
+    for (const TCellBlock& block : blocks)
+      for (int64_t i = std::max<int64_t>(block.RowFirst, 0) >> 6;
+           i <= std::min(block.RowLast, last) >> 6; ++i)
+        take(static_cast<size_t>(i), block);
+  };
+  forBands([&](size_t i, const TCellBlock&) { ++Starts[i + 1]; });
+  for (size_t i = 1; i < Starts.size(); ++i)
+    Starts[i] += Starts[i - 1];
+  Blocks.resize(Starts.back());
+  std::vector<size_t> next(Starts.begin(), Starts.end() - 1);
+  forBands([&](size_t i, const TCellBlock& block) { Blocks[next[i]++] = block; });
 }
 
 TBandRing::TBandRing(uint32_t mapSize, unsigned threads) {
   // Enough for every thread to be a few bands ahead of the writer; no more than a map has.
-  Bands.resize(std::min<size_t>(4 * std::max<size_t>(threads, 4), mapSize / 64 + 2));
-  for (auto& band : Bands)
-    band = std::make_unique<TMapBand>(mapSize);
+  const size_t bands = std::min<size_t>(2 * std::max<size_t>(threads, 4) + 2, mapSize / 64 + 2);
+  Words.reset(static_cast<uint64_t*>(ReserveZeroed(bands * mapSize + 1, sizeof(uint64_t))));
+  if (!Words)
+    throw std::bad_alloc();
+  for (size_t k = 0; k < bands; ++k)
+    Bands.push_back(std::make_unique<TMapBand>(mapSize, Words.get() + k * mapSize));
 }
 
 namespace {

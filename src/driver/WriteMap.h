@@ -5,7 +5,9 @@
 #include "raster/Footprints.h"
 #include "raster/Shapes.h"
 
+#include <cstdlib>
 #include <memory>
+#include <span>
 #include <vector>
 
 namespace quarnel {
@@ -15,17 +17,28 @@ class TBandBlocks {
 public:
   // Blocks lying (at least in part) in the map go to the bands they reach.
   TBandBlocks(uint32_t mapSize, const std::vector<TCellBlock>& blocks);
-  const std::vector<TCellBlock>& Band(int32_t i) const { return Bands[static_cast<size_t>(i)]; }
+  std::span<const TCellBlock> Band(int32_t i) const {
+    const auto b = static_cast<size_t>(i);
+    return {Blocks.data() + Starts[b], Blocks.data() + Starts[b + 1]};
+  }
 
 private:
-  std::vector<std::vector<TCellBlock>> Bands;
+  std::vector<size_t> Starts; // band i's blocks from Starts[i] to Starts[i + 1]
+  std::vector<TCellBlock> Blocks;
 };
 
 // The bands that a map in the making has in hand, kept from one map to the next.
-struct TBandRing {
+class TBandRing {
+public:
   // For maps of this size made on up to threads threads.
   TBandRing(uint32_t mapSize, unsigned threads);
   std::vector<std::unique_ptr<TMapBand>> Bands;
+
+private:
+  struct TFree {
+    void operator()(uint64_t* words) const { std::free(words); }
+  };
+  std::unique_ptr<uint64_t[], TFree> Words; // those of every band, in one block
 };
 
 // Writes the map file fileName of centres' size: the cells that shape covers centred on every

@@ -229,13 +229,10 @@ std::span<const int32_t> TMarkedRows::Row(int32_t i) const {
   return {Columns.data() + Starts[r], Columns.data() + Starts[r + 1]};
 }
 
-TMapBand::TMapBand(uint32_t mapSize)
-    : SegmentCount(static_cast<int32_t>(mapSize / 64)),
-      Words(static_cast<uint64_t*>(std::calloc(mapSize / 64 * 64 + 1, sizeof(uint64_t)))),
+TMapBand::TMapBand(uint32_t mapSize, uint64_t* words)
+    : SegmentCount(static_cast<int32_t>(mapSize / 64)), Words(words),
       Written(static_cast<size_t>(SegmentCount), false), South(Written.size(), 0),
       North(Written.size(), 0) {
-  if (!Words)
-    throw std::bad_alloc();
   Columns.reserve(Written.size()); // making a band allocates nothing
 }
 
@@ -279,7 +276,7 @@ uint64_t* TMapBand::WritableSegment(int32_t j) {
     Written[static_cast<size_t>(j)] = true;
     Columns.push_back(j);
   }
-  return Words.get() + 64 * static_cast<size_t>(j);
+  return Words + 64 * static_cast<size_t>(j);
 }
 
 void TMapBand::Add(int32_t j, const uint64_t* words, int first, int last, int shift) {
@@ -325,11 +322,11 @@ void TMapBand::FillHoles(const TMapBand* below, const TMapBand* above) {
   auto beside = [&](int32_t j) -> const uint64_t* {
     if (j < 0 || j >= SegmentCount)
       return kOutside.data();
-    return Written[static_cast<size_t>(j)] ? Words.get() + 64 * static_cast<size_t>(j) : kFree;
+    return Written[static_cast<size_t>(j)] ? Words + 64 * static_cast<size_t>(j) : kFree;
   };
   for (const int32_t j : Columns) { // a segment never written holds no hole
     const auto k = static_cast<size_t>(j);
-    FillSegmentHoles(Words.get() + 64 * k, beside(j - 1), beside(j + 1),
+    FillSegmentHoles(Words + 64 * k, beside(j - 1), beside(j + 1),
                      below != nullptr ? below->North[k] : ~uint64_t{0},
                      above != nullptr ? above->South[k] : ~uint64_t{0});
   }
@@ -337,12 +334,12 @@ void TMapBand::FillHoles(const TMapBand* below, const TMapBand* above) {
 
 void TMapBand::PutInto(TMapFileWriter& file) const {
   for (int32_t j = 0; j < SegmentCount; ++j)
-    file.Put(Written[static_cast<size_t>(j)] ? Words.get() + 64 * static_cast<size_t>(j) : nullptr);
+    file.Put(Written[static_cast<size_t>(j)] ? Words + 64 * static_cast<size_t>(j) : nullptr);
 }
 
 void TMapBand::Clear() {
   for (const int32_t j : Columns) {
-    std::fill_n(Words.get() + 64 * static_cast<size_t>(j), 64, 0);
+    std::fill_n(Words + 64 * static_cast<size_t>(j), 64, 0);
     Written[static_cast<size_t>(j)] = false;
     South[static_cast<size_t>(j)] = North[static_cast<size_t>(j)] = 0;
   }

@@ -103,8 +103,9 @@ private:
 // and written in order.
 class TMapBand {
 public:
-  // A band of a map of this size (a multiple of 64).
-  explicit TMapBand(uint32_t mapSize);
+  // A band of a map of this size (a multiple of 64) in words, zeroed storage for mapSize words
+  // that the band keeps zeroed between bands, and which outlives it.
+  TMapBand(uint32_t mapSize, uint64_t* words);
 
   // Forgets the band made before and widens band i (0 to SegmentCount - 1) of the map: the
   // cells of the band that shape covers centred on any marked cell of mask (rows is
@@ -122,9 +123,6 @@ public:
   void PutInto(TMapFileWriter& file) const;
 
 private:
-  template <typename T> struct FreeDeleter {
-    void operator()(T* p) const { std::free(p); }
-  };
   // Adds rows first to last of words (row k at words[k], one of them not 0) to segment j, row
   // k at k + shift.
   void Add(int32_t j, const uint64_t* words, int first, int last, int shift);
@@ -134,7 +132,7 @@ private:
 
   int32_t SegmentCount;
   int32_t Band = 0;
-  std::unique_ptr<uint64_t[], FreeDeleter<uint64_t>> Words; // segment j's row k at 64j + k
+  uint64_t* Words; // segment j's row k at 64j + k
   std::vector<bool> Written;
   std::vector<int32_t> Columns;       // the segments written, in the order first written
   std::vector<uint64_t> South, North; // row 0 and row 63 of each segment, kept by KeepEdges
