@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 using namespace quarnel;
 
@@ -30,5 +31,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const TFace& f : mesh->Faces)
     for (int32_t index : {f.A, f.B, f.C})
       Require(index >= 0 && size_t(index) < n, "face index inside the vertices");
+  // The outline forms: no more points than used vertices, edges between two of them.
+  const TMeshOutline& outline = mesh->Outline;
+  const size_t used = mesh->UsedVertices.size(), flat = outline.Flat.Points.size();
+  Require(flat <= used, "points of used vertices");
+  for (const auto& [edges, points] :
+       {std::pair{&outline.FullEdges, used}, {&outline.Flat.Edges, flat}})
+    for (const TOutlineEdge& e : *edges)
+      Require(e.From != e.To && e.From < points && e.To < points, "edges between two points");
   return 0;
 }

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <tuple>
 #ifdef _WIN32
 #include <windows.h>
 #endif
@@ -32,6 +33,16 @@ TEST(CommandLine, ReadsTheWorldSizeAsASigned32BitIntegerOr2048) {
   EXPECT_EQ(MeshDirectoryOf("meshes" + d), "meshes" + d);
   EXPECT_EQ(MeshDirectoryOf(""), d);
   EXPECT_EQ(ProgramNameOf("C:\\Tools\\quarnel.exe"), "quarnel.exe");
+}
+
+TEST(CommandLine, TakesTheThreadCountFromQuarnelThreadsWhenItIsOneTo1024) {
+  const std::tuple<const char*, unsigned, unsigned> cases[] = {// clang-format off
+      {nullptr, 8, 8}, {nullptr, 0, 1}, {"1", 8, 1}, {"3", 2, 3}, {"0008", 2, 8}, {"1024", 2, 1024},
+      {"1025", 2, 2}, {"0", 2, 2}, {"", 2, 2}, {"-2", 2, 2}, {"2x", 2, 2}, {" 2", 2, 2},
+      {"99999999999999999999", 2, 2}, {"abc", 0, 1}};
+  // clang-format on
+  for (const auto& [setting, hardware, threads] : cases)
+    EXPECT_EQ(ThreadCountOf(setting, hardware), threads) << (setting ? setting : "unset");
 }
 
 TEST(TextFileErrors, NameTheCommonFailuresAndNumberTheRest) {

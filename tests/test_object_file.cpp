@@ -7,6 +7,8 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <random>
+#include <vector>
 
 using namespace quarnel;
 using testutil::MessageOf;
@@ -38,7 +40,7 @@ std::string TokensOf(const std::string& content) {
       if (t.Kind == tkNumber)
         out += ":" + NumberText(t.Value);
       else if ((t.Kind == tkWord || t.Kind == tkOther) && !t.Text.empty())
-        out += ":" + t.Text;
+        out += ":" + std::string(t.Text);
     } while (t.Kind != tkEndOfFile);
   } catch (const EConvertError& e) {
     return out + " conversion error " + e.what();
@@ -62,7 +64,7 @@ TEST(Tokenizer, SplitsTheFileIntoWordsNumbersSlashesCommentsAndLineEnds) {
       {"a\n\x1A b\n", "W:a EOL EOF"}, {"a b\x1A c\nd\n", "W:a W:b EOL EOF"}, {"1,2 1.5e+3", "N:1 O:, N:2 W:1.5e O:+ N:3 EOL EOF"},
       {"\xEF\xBB\xBFobject.create caf\xE9", "O:\xEF O:\xBB O:\xBF W:object.create W:caf O:\xE9 EOL EOF"},
       {"x" + blanks.substr(3) + "abcd\r\nz", "W:x W:abcd EOL W:z EOL EOF"},
-      {"a\n" + blanks + "b\x1A c", "W:a EOL W:b EOL EOF"}, {blanks + blanks + blanks + "a\n", "W:a EOL EOF"}};
+      {"a\n" + blanks + "b\x1A c", "W:a EOL W:b EOL EOF"}, {std::string("a\0\r b\rc\r\r\n", 10), "W:a O:  W:bc EOL EOF"}, {blanks + blanks + blanks + "a\n", "W:a EOL EOF"}};
   // clang-format on
   for (const auto& [content, tokens] : cases)
     EXPECT_EQ(TokensOf(content), tokens) << content.substr(0, 40);
@@ -98,6 +100,45 @@ TEST(NumberWords, AreRecognisedByTheirGrammarAndConvertedToTheNearestDouble) {
                               "1.5e", "--1", "1,5", "+1", "0x10", "inf", "nan"})
     EXPECT_EQ(MessageOf([&] { Reader::ConvertNumber(w); }),
               "'" + w + "' is not a valid floating point value");
+}
+
+// Number words of up to 26 digits, some with an exponent that keeps them in range, read from a
+// file and converted alone, against from_chars on the same text.
+TEST(NumberWords, ConvertAsFromCharsDoesOnRandomDigitsAndExponents) {
+  std::mt19937_64 rng(3);
+  std::uniform_int_distribution<int> length(0, 25), digit(0, 9), exponent(1, 40);
+  std::vector<std::string> words;
+  std::string text;
+  for (int i = 0; i < 100000; ++i) {
+    std::string word = i % 2 ? "-" : "";
+    for (int n = length(rng); n >= 0; --n)
+      word += char('0' + digit(rng));
+    if (i % 3 != 0) {
+      word += ".";
+      for (int n = length(rng); n >= 0; --n)
+        word += char('0' + digit(rng));
+      if (i % 5 == 0)
+        word += "e-" + std::to_string(exponent(rng));
+    }
+    text += word + (i % 10 == 9 ? "\n" : " ");
+    words.push_back(std::move(word));
+  }
+  testutil::TempDir dir;
+  testutil::WriteFile(dir / "numbers.con", text);
+  Reader reader;
+  reader.OpenInput((dir / "numbers.con").string());
+  Token t;
+  for (const std::string& word : words) {
+    double expected = 0;
+    std::from_chars(word.data(), word.data() + word.size(), expected);
+    do
+      reader.NextToken(t);
+    while (t.Kind == tkEndOfLine);
+    ASSERT_EQ(t.Kind, tkNumber) << word;
+    for (const double value : {t.Value, Reader::ConvertNumber(word)})
+      ASSERT_TRUE(value == expected && std::signbit(value) == std::signbit(expected)) << word;
+  }
+  reader.CloseInput();
 }
 
 // A node that counts how many of its kind are alive.

@@ -1,5 +1,6 @@
 // The whole run, end to end: the built tool in fresh folders, its console lines, exit status
 // and files, and its maps against the step-by-step passes.
+#include "passes/Parallel.h"
 #include "segutils/MapFileReader.h"
 #include "support/MeshFile.h"
 #include "support/RandomWorld.h"
@@ -8,10 +9,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 #ifndef _WIN32
 #include <sys/stat.h>
 
 using namespace testutil;
+using quarnel::Exception;
+using quarnel::ForEachWhileMade;
 
 namespace {
 
@@ -19,13 +26,17 @@ const char* const kOutputs[] = {"Infantry1Level0Map.raw", "Tank0Level0Map.raw", 
                                 "NotPathed.txt"};
 constexpr int I = 1, T = 2, C = 4, R = 8; // which of kOutputs a run leaves
 
-// AddressSanitizer's shadow memory takes terabytes of address space: no RLIMIT_AS there.
+// The sanitizers' shadow memory takes terabytes of address space: no RLIMIT_AS there.
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kAsan = true;
+constexpr const char* kSanitizer = "ASAN";
+#elif defined(__SANITIZE_THREAD__)
+constexpr const char* kSanitizer = "TSAN";
 #elif defined(__has_feature)
-constexpr bool kAsan = __has_feature(address_sanitizer);
+constexpr const char* kSanitizer = __has_feature(address_sanitizer)  ? "ASAN"
+                                   : __has_feature(thread_sanitizer) ? "TSAN"
+                                                                     : nullptr;
 #else
-constexpr bool kAsan = false;
+constexpr const char* kSanitizer = nullptr;
 #endif
 
 std::string MeshOf(std::vector<meshfile::Vertex> vertices, std::vector<meshfile::Face> faces) {
@@ -68,11 +79,11 @@ struct World {
   }
 };
 
-// AddressSanitizer's shadow memory takes terabytes of address space: it limits single
-// allocations instead.
+// Under a sanitizer, single allocations are limited instead.
 const std::string kLittleMemory =
-    kAsan ? "export ASAN_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=128;"
-          : "ulimit -v 131072;";
+    kSanitizer ? std::string("export ") + kSanitizer +
+                     "_OPTIONS=allocator_may_return_null=1:max_allocation_size_mb=128;"
+               : "ulimit -v 131072;";
 
 // The last console line; every line ends in a carriage return and a line feed.
 std::string LastLine(const std::string& output) {
@@ -101,12 +112,34 @@ void Arrange(World& w, const std::string& how) {
     fs::create_symlink("/dev/full", dir / kOutputs[how[0] == 'r' ? 3 : 1]);
   if (how == "mesh is a FIFO")
     mkfifo((dir / "meshes" / "M.SM").c_str(), 0644);
+  if (how == "n.sm with a NaN vertex")
+    WriteFile(dir / "meshes" / "n.sm", MeshOf({{0, 0, 0}, {NAN, 0, 0}, {0, 0, 1}}, {{0, 1, 2}}));
+  if (how == "n.sm with a bad face index")
+    WriteFile(dir / "meshes" / "n.sm", MeshOf({{0, 0, 0}}, {{0, 0, 1}}));
 }
 
+// The thread counts every run of a test is made with: one, as many as this machine has, more.
+const char* const kThreadCounts[] = {"1", "2", "8"};
+
+std::string WithThreads(const char* threads) {
+  return std::string("QUARNEL_THREADS=") + threads;
+}
+
+// With one, two and eight threads alike: among objects that fail, the first in the file.
 TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
   const float inf = INFINITY, nan = NAN;
   const std::string m = "object.create m\n", tree = "object.create eu_pine1_m1\n",
                     at = "object.absoluteposition ";
+  // Objects drawn by several threads, then from the 301st on objects that fail in turns: the
+  // blocks of objects that threads take begin with failures of either kind.
+  std::string many, failing[2];
+  for (int i = 0; i < 300; ++i)
+    many += (i % 3 ? m : tree) + at + std::to_string(i % 64) + "/0/5\n";
+  const std::string hugeTree = tree + at + Ten(300) + "/0/5\n", nanMesh = "object.create n\n";
+  for (int i = 0; i < 100; ++i) {
+    failing[0] += nanMesh + hugeTree + m;
+    failing[1] += hugeTree + nanMesh + m;
+  }
   const std::string nanVertex = MeshOf({{0, 0, 0}, {nan, 0, 0}, {0, 0, 1}}, {{0, 1, 2}});
   const std::string infVertex = MeshOf({{0, 0, 0}, {inf, 0, 0}, {0, 0, 1}}, {{0, 1, 2}});
   const std::string infHeight = MeshOf({{0, inf, 0}, {0, 0, 0}, {0, 0, 1}}, {{0, 1, 2}});
@@ -142,15 +175,51 @@ TEST(Run, EndsWithTheMessageStatusAndFilesOfEachFailure) {
       {m, "", "64", "tank map a link to a full device", false, 1, "Error writing file", I | T},
       {m, "", "65536", "", true, 1, "Out of memory", 0},
       {m, "", "64", "mesh is a FIFO", false, 0, "Total pathed: 0", I | T | C | R},
+      {many + failing[0], kTriangle, "64", "n.sm with a NaN vertex", false, 1, "Invalid floating point operation", 0},
+      {many + failing[1], kTriangle, "64", "n.sm with a NaN vertex", false, 1, "Floating point overflow", 0},
+      {many + failing[0] + m + at + Ten(309) + "/0/0\n", kTriangle, "64", "n.sm with a NaN vertex", false, 1, "'" + Ten(309) + "' is not a valid floating point value", 0},
+      {many + failing[1], kTriangle, "64", "n.sm with a bad face index", false, 1, "Invalid face index in file: meshes/n.sm", 0},
       // clang-format on
   };
   for (const auto& c : cases) {
-    World w(c.Objects, c.Mesh);
-    Arrange(w, c.Setup);
-    const RunResult result = w.Run(c.Size, c.LittleMemory ? kLittleMemory : "");
-    EXPECT_EQ(result.Status, c.Status) << c.LastLine;
-    EXPECT_EQ(LastLine(result.Output), c.LastLine);
-    EXPECT_EQ(w.Outputs(), c.Outputs) << c.LastLine;
+    std::string console; // that of one thread
+    for (const char* threads : kThreadCounts) {
+      World w(c.Objects, c.Mesh);
+      Arrange(w, c.Setup);
+      const RunResult result =
+          w.Run(c.Size, (c.LittleMemory ? kLittleMemory : "") + WithThreads(threads));
+      EXPECT_EQ(result.Status, c.Status) << c.LastLine << ", threads " << threads;
+      EXPECT_EQ(LastLine(result.Output), c.LastLine) << "threads " << threads;
+      EXPECT_EQ(result.Output, console.empty() ? console = result.Output : console) << threads;
+      EXPECT_EQ(w.Outputs(), c.Outputs) << c.LastLine << ", threads " << threads;
+    }
+  }
+}
+
+// Item 1000 raises only once a later item has raised on another thread.
+TEST(Run, OnSeveralThreadsGivesTheFailureOfTheFirstFailingItemWithEveryItemBeforeItDone) {
+  for (const unsigned threads : {1u, 2u, 8u}) {
+    std::atomic<bool> laterFailed = false;
+    std::atomic<int> done = 0;
+    const std::exception_ptr failure = ForEachWhileMade<int>(
+        16, threads,
+        [](auto&& add) {
+          for (int k = 0; k < 2000; ++k)
+            add(k);
+        },
+        [&] {
+          return [&](int, size_t k) {
+            for (int wait = 0; k == 1000 && threads > 1 && !laterFailed && wait < 2000; ++wait)
+              std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            if (k >= 1000) {
+              laterFailed = laterFailed || k > 1000;
+              throw Exception("item " + std::to_string(k));
+            }
+            ++done;
+          };
+        });
+    EXPECT_EQ(MessageOf([&] { std::rethrow_exception(failure); }), "item 1000") << threads;
+    EXPECT_EQ(done, 1000) << threads << " threads";
   }
 }
 
@@ -284,19 +353,27 @@ TEST(Run, TwoRunsInOneFolderAtOnceLeaveEachFileWholeAndNothingBesideThem) {
   }
 }
 
-// The run's traced and widened outlines against every object drawn with its class's brush.
+// The run's traced and widened outlines against every object drawn with its class's brush;
+// with two and eight threads the console and the report are those of one.
 TEST(Run, WritesTheMapsOfTheStepByStepPassesForRandomWorldsAndTheSampleWorld) {
   for (uint32_t size : {128u, 192u, 256u}) {
     TempDir dir;
     WriteRandomWorld(dir.Path, size, size, 150);
     fs::create_directory(dir / "expected");
     stepbystep::WriteMaps(dir / "objects.con", dir / "meshes", size, dir / "expected");
-    const auto result =
-        RunProgram(QUARNEL_EXE, {"objects.con", "meshes", std::to_string(size)}, dir.Path);
-    ASSERT_EQ(result.Status, 0) << result.Output;
-    for (int k = 0; k < 3; ++k)
-      EXPECT_TRUE(ReadFile(dir / kOutputs[k]) == ReadFile(dir / "expected" / kOutputs[k]))
-          << kOutputs[k] << ", world " << size;
+    std::string console, report;
+    for (const char* threads : kThreadCounts) {
+      const auto result = RunProgram(QUARNEL_EXE, {"objects.con", "meshes", std::to_string(size)},
+                                     dir.Path, WithThreads(threads));
+      ASSERT_EQ(result.Status, 0) << result.Output;
+      for (int k = 0; k < 3; ++k)
+        EXPECT_TRUE(ReadFile(dir / kOutputs[k]) == ReadFile(dir / "expected" / kOutputs[k]))
+            << kOutputs[k] << ", world " << size << ", threads " << threads;
+      EXPECT_EQ(result.Output, console.empty() ? console = result.Output : console) << threads;
+      EXPECT_EQ(ReadFile(dir / kOutputs[3]),
+                report.empty() ? report = ReadFile(dir / kOutputs[3]) : report)
+          << threads;
+    }
   }
   TempDir dir;
   const fs::path sample = fs::path(QUARNEL_SOURCE_DIR) / "sample";

@@ -1,11 +1,14 @@
 // Outlines traced into a cell mask through a box of words, against the visitor form.
+#include "raster/BoxMarks.h"
 #include "raster/CellMask.h"
 #include "raster/Outline.h"
+#include "raster/OutlineTracer.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
 #include <random>
+#include <set>
 
 using namespace quarnel;
 
@@ -39,7 +42,9 @@ TStaticObjectMeshNode RandomNode(std::mt19937_64& rng, uint32_t size, double spr
     f = {index(rng), index(rng), index(rng)};
   TStaticObjectMeshNode node;
   node.Position = {-spread + unit(rng) * (size + 2 * spread), 0, -20 + unit(rng) * (size + 40)};
-  node.Rotation = {unit(rng) * 360, 0, unit(rng) < 0.2 ? unit(rng) * 40 : 0};
+  // Mostly upright, so that vertices differing only in height are placed alike.
+  node.Rotation = {unit(rng) * 360, unit(rng) < 0.1 ? unit(rng) * 40 : 0,
+                   unit(rng) < 0.1 ? unit(rng) * 40 : 0};
   node.Scale = {0.5 + unit(rng), 1, 0.5 + unit(rng)};
   node.Mesh = MakeCollisionMesh(vertices, faces);
   node.HasMesh = true;
@@ -58,6 +63,28 @@ TEST(TracedOutline, MarksTheCellsThatTheVisitorFormMarks) {
       TraceMeshOutline(node, size, TCellMask::MarkVisitor, &visited);
       ASSERT_TRUE(SameMarks(traced, visited)) << "spread " << spread << ", round " << round;
     }
+}
+
+bool Collect(int64_t x, int64_t y, void* cells) {
+  static_cast<std::set<std::pair<int64_t, int64_t>>*>(cells)->insert({x, y});
+  return true;
+}
+
+TEST(BoxMarks, TellWhenTheWalkBackHasTheSameCells) {
+  int same = 0;
+  for (int64_t x = 0; x <= 80; ++x)
+    for (int64_t y = 0; y <= 80; ++y) {
+      std::set<std::pair<int64_t, int64_t>> there, back;
+      WalkLine(40, 40, x, y, Collect, &there);
+      WalkLine(x, y, 40, 40, Collect, &back);
+      const auto dx = static_cast<uint32_t>(std::abs(x - 40)),
+                 dy = static_cast<uint32_t>(std::abs(y - 40));
+      ASSERT_EQ(TBoxMarks::SameCellsBack(std::max(dx, dy), std::min(dx, dy)), there == back)
+          << x << ", " << y;
+      same += there == back;
+    }
+  EXPECT_GT(same, 3000);
+  EXPECT_LT(same, 6000);
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "driver/GenerateMaps.h"
 #include "mesh/MeshDirectory.h"
 
+#include <cstdlib>
 #include <new>
+#include <thread>
 
 namespace quarnel {
 
@@ -59,6 +61,16 @@ uint32_t ParseWorldSize(std::string_view text) {
   return negative ? 0u - bits : bits;
 }
 
+unsigned ThreadCountOf(const char* setting, unsigned hardware) {
+  constexpr unsigned kMost = 1024;
+  unsigned count = 0;
+  for (const char* c = setting; c != nullptr && *c != '\0' && count <= kMost; ++c)
+    count = *c >= '0' && *c <= '9' ? 10 * count + static_cast<unsigned>(*c - '0') : kMost + 1;
+  if (count >= 1 && count <= kMost)
+    return count;
+  return hardware == 0 ? 1 : hardware;
+}
+
 std::string ProgramNameOf(std::string_view argv0) {
   const size_t slash = argv0.find_last_of("/\\");
   return std::string(slash == std::string_view::npos ? argv0 : argv0.substr(slash + 1));
@@ -84,7 +96,9 @@ int RunQuarnel(int argc, const char* const* argv, std::ostream& out) {
   const std::string objectFile = argv[1];
   int status = 0;
   try {
-    GenerateMaps(objectFile, meshDir, worldSize, out);
+    GenerateMaps(
+        objectFile, meshDir, worldSize, out,
+        ThreadCountOf(std::getenv("QUARNEL_THREADS"), std::thread::hardware_concurrency()));
   } catch (const std::bad_alloc&) {
     WriteLine(out, kOutOfMemory);
     status = 1;

@@ -13,6 +13,11 @@ namespace quarnel {
 // such integer.
 uint32_t ParseWorldSize(std::string_view text);
 
+// The threads a run uses: setting (the value of QUARNEL_THREADS, null when it is not set)
+// when it is a whole number from 1 to 1024 in decimal digits alone, otherwise hardware (the
+// hardware's thread count, 0 when unknown) or 1 when that is 0.
+unsigned ThreadCountOf(const char* setting, unsigned hardware);
+
 // The program's file name without its directory.
 std::string ProgramNameOf(std::string_view argv0);
 

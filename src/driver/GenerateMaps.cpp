@@ -4,40 +4,14 @@
 #include "common/TextFileWriter.h"
 #include "common/UTypes.h"
 #include "driver/Console.h"
-#include "mesh/WorldObjects.h"
-#include "raster/CellMask.h"
-#include "raster/Footprints.h"
-#include "raster/Outline.h"
+#include "passes/WorldPasses.h"
 #include "segutils/MapFormat.h"
-#include "segutils/SegUtils.h"
 
 #include <string>
-#include <vector>
 
 namespace quarnel {
 
 namespace {
-
-struct TRunCounts {
-  uint32_t ObjectsRead = 0, TreesPathed = 0, MeshesPathed = 0;
-};
-
-// What the passes after the first need of the objects, gathered by the first in file order so
-// that the long list of objects is walked once: the trees, the objects that have no collision
-// mesh and the counts.
-struct TWorldSummary {
-  std::vector<const TStaticObjectMeshNode*> Trees;
-  std::vector<const std::string*> NotPathed;
-  TRunCounts Counts;
-};
-
-// Blocks the shape around every cell of centres, fills the holes and writes the map.
-void FinishMap(const TCellMask& centres, const TShape& shape, TPathmap& pathmap,
-               const char* fileName) {
-  WidenInto(centres, shape, pathmap);
-  FillHoles(pathmap);
-  pathmap.SaveToFile(fileName);
-}
 
 void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
   report.WriteLine("Objects that have no collision mesh:");
@@ -49,61 +23,37 @@ void WriteNotPathed(const TWorldSummary& world, TTextFileWriter& report) {
 
 // The maps are written one after another, each announced as it begins, and NotPathed.txt is
 // created only once the car map is begun: a failure leaves the maps written before it on disk,
-// and the console shows how far the run came.
+// and the console shows how far the run came. Each map is written as it is made, band by band:
+// the pathmap only checks the size and reserves what a whole map would take, so that a world
+// too large for memory fails where it always did.
 void GenerateMaps(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
-                  std::ostream& out) {
-  TPathmap pathmap;
+                  std::ostream& out, unsigned threads) {
   if (worldSize % 64 != 0)
     throw Exception("Invalid world size: " + std::to_string(worldSize));
-  pathmap.SetSize(worldSize);
+  TWorldPasses passes(worldSize, threads);
   const std::string size = std::to_string(worldSize);
-  const std::string segments = std::to_string(pathmap.SegmentCount());
+  const std::string segments = std::to_string(passes.SegmentCount());
   WriteLine(out, "Pathmap size: " + size + " x " + size);
   WriteLine(out, "Number of segments: " + segments + " x " + segments);
 
   TStaticObjectLL objects;
-  LoadWorldObjects(objectFile, meshDir, objects);
-
-  // The cells a brush is centred on do not depend on the map class, so every outline is
-  // traced once into centres, which each map widens with its own shape. Trees and outlines
-  // are taken in file order, so that the first object with a bad position is the one reported.
+  passes.LoadAndDraw(objectFile, meshDir, objects);
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Infantry) + "...");
-  TCellMask centres(worldSize);
-  TWorldSummary world;
-  for (const TLinkedListNode* n = objects.Head; n != nullptr; n = n->Next) {
-    const TStaticObjectMeshNode& node = MeshNodeOf(n);
-    ++world.Counts.ObjectsRead;
-    if (IsTreeMesh(node.Name)) {
-      StampTreeInfantry(pathmap, node.Position.X, node.Position.Z);
-      world.Trees.push_back(&node);
-      ++world.Counts.TreesPathed;
-    } else if (node.HasMesh) {
-      TraceMeshOutline(node, centres);
-      ++world.Counts.MeshesPathed;
-    } else {
-      world.NotPathed.push_back(&node.Name);
-    }
-  }
-  FinishMap(centres, kInfantryShape, pathmap, MapFileNameOf(MapClass::Infantry));
-  pathmap.Clear();
-
-  // The tank and car tree footprints are their brush shapes: the tree cells join the centres.
+  passes.CheckDrawn();
+  passes.WriteMap(MapClass::Infantry, MapFileNameOf(MapClass::Infantry));
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Tank) + "...");
-  for (const TStaticObjectMeshNode* tree : world.Trees)
-    MarkTreeCentre(centres, tree->Position.X, tree->Position.Z);
-  FinishMap(centres, kTankShape, pathmap, MapFileNameOf(MapClass::Tank));
-  pathmap.Clear();
+  passes.WriteMap(MapClass::Tank, MapFileNameOf(MapClass::Tank));
 
   WriteLine(out, std::string("Creating ") + MapFileNameOf(MapClass::Car) + "...");
+  const TWorldSummary& world = passes.Summary();
   TTextFileWriter notPathed("NotPathed.txt");
   WriteNotPathed(world, notPathed);
-  FinishMap(centres, kCarShape, pathmap, MapFileNameOf(MapClass::Car));
+  passes.WriteMap(MapClass::Car, MapFileNameOf(MapClass::Car));
 
-  const TRunCounts& counts = world.Counts;
-  WriteLine(out, "Objects read: " + std::to_string(counts.ObjectsRead));
-  WriteLine(out, "Trees pathed: " + std::to_string(counts.TreesPathed));
-  WriteLine(out, "Meshes pathed: " + std::to_string(counts.MeshesPathed));
-  WriteLine(out, "Total pathed: " + std::to_string(counts.TreesPathed + counts.MeshesPathed));
+  WriteLine(out, "Objects read: " + std::to_string(world.ObjectsRead));
+  WriteLine(out, "Trees pathed: " + std::to_string(world.TreesPathed));
+  WriteLine(out, "Meshes pathed: " + std::to_string(world.MeshesPathed));
+  WriteLine(out, "Total pathed: " + std::to_string(world.TreesPathed + world.MeshesPathed));
   notPathed.Close();
 }
 

@@ -8,6 +8,7 @@
 #include "pictures/Pictures.h"
 #include "reports/ChangesReport.h"
 
+#include <algorithm>
 #include <exception>
 #include <new>
 #include <sstream>
@@ -21,7 +22,9 @@ namespace {
 void Build(TBuiltWorld& world, const char* label, const std::string& objectFile,
            const std::string& meshDir, uint32_t worldSize) {
   try {
-    BuildWorld(objectFile, meshDir, worldSize, world);
+    // The two versions are built at once, each on half the machine's threads.
+    BuildWorld(objectFile, meshDir, worldSize, world,
+               std::max(1u, std::thread::hardware_concurrency() / 2));
   } catch (const std::bad_alloc&) {
     throw Exception(std::string(label) + " (" + objectFile + "): " + kOutOfMemory);
   } catch (const std::exception& e) {

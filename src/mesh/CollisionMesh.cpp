@@ -190,6 +190,7 @@ std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices
   for (size_t i = 0; i < used.size(); ++i)
     if (used[i])
       mesh->UsedVertices.push_back(static_cast<int32_t>(i));
+  mesh->Outline = PrepareOutline(vertices, faces, mesh->UsedVertices);
   mesh->Vertices = std::move(vertices);
   mesh->Faces = std::move(faces);
   return mesh;
@@ -200,6 +201,20 @@ std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> byte
   return TMeshReader(bytes, fileName).Read();
 }
 
+std::shared_ptr<TCollisionMesh> ReadCollisionMeshFile(const std::string& path,
+                                                      const std::string& fileName,
+                                                      std::vector<uint8_t>& bytes) {
+  TFile file;
+  if (!file.OpenForReading(path))
+    throw Exception("Error opening file: " + fileName); // the name as the caller gave it
+  if (!ReadToEnd(file, bytes))
+    RaiseReadError();
+  std::shared_ptr<TCollisionMesh> mesh = ParseCollisionMesh(bytes, fileName);
+  if (mesh)
+    mesh->FileName = path;
+  return mesh;
+}
+
 void TMeshCache::LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node) {
   const std::string path = Directory.ResolveFileName(fileName);
   if (path.empty()) {
@@ -208,17 +223,8 @@ void TMeshCache::LoadCollisionMesh(const std::string& fileName, TStaticObjectMes
     return;
   }
   auto loaded = Loaded.find(path);
-  if (loaded == Loaded.end()) {
-    TFile file;
-    if (!file.OpenForReading(path))
-      throw Exception("Error opening file: " + fileName); // the name as the caller gave it
-    if (!ReadToEnd(file, Buffer))
-      RaiseReadError();
-    std::shared_ptr<TCollisionMesh> mesh = ParseCollisionMesh(Buffer, fileName);
-    if (mesh)
-      mesh->FileName = path;
-    loaded = Loaded.emplace(path, std::move(mesh)).first;
-  }
+  if (loaded == Loaded.end())
+    loaded = Loaded.emplace(path, ReadCollisionMeshFile(path, fileName, Buffer)).first;
   node.Mesh = loaded->second;
   node.HasMesh = node.Mesh != nullptr;
 }

@@ -3,6 +3,7 @@
 
 #include "common/UTypes.h"
 #include "mesh/MeshDirectory.h"
+#include "mesh/MeshOutline.h"
 #include "readcon/ReadCon.h"
 
 #include <cstdint>
@@ -22,11 +23,13 @@ struct TCollisionMesh {
   // The vertices that some face uses, in ascending order: only these are ever placed, so a stray
   // vertex (NaN, infinite or far away) that no face refers to changes nothing.
   std::vector<int32_t> UsedVertices;
+  // The points and edges that every placement of the mesh draws (MakeCollisionMesh).
+  TMeshOutline Outline;
   std::string FileName = {}; // the file it was read from, as TMeshCache found it; else empty
 };
 
-// The mesh of these vertices and faces with its used vertices; every face index must lie in
-// range.
+// The mesh of these vertices and faces with its used vertices and outline forms; every face
+// index must lie in range.
 std::shared_ptr<TCollisionMesh> MakeCollisionMesh(std::vector<TVector4> vertices,
                                                   std::vector<TFace> faces);
 
@@ -59,6 +62,14 @@ void LoadCollisionMesh(const std::string& fileName, TStaticObjectMeshNode& node)
 // when the file holds no mesh block (a mesh count of 0); fileName is only used in messages.
 std::shared_ptr<TCollisionMesh> ParseCollisionMesh(std::span<const uint8_t> bytes,
                                                    const std::string& fileName);
+
+// Reads the mesh of the regular file path, which an object named as fileName (the name used in
+// messages) leads to: the kept mesh block, or null when it holds none, with path as its
+// FileName. bytes is the file's storage, kept from one file to the next. Raises "Error opening
+// file: " + fileName, "Error reading file" and the messages of ParseCollisionMesh.
+std::shared_ptr<TCollisionMesh> ReadCollisionMeshFile(const std::string& path,
+                                                      const std::string& fileName,
+                                                      std::vector<uint8_t>& bytes);
 
 // Loads collision meshes for a whole run: file names are resolved through one
 // TMeshDirectory, and each distinct file is read once and shared, with the name it was found

@@ -1,4 +1,4 @@
-// The three maps of a world drawn in memory, as the run draws them before it writes them.
+// A version of a world built in memory as the run builds it before it writes its maps.
 #pragma once
 
 #include "readcon/ReadCon.h"
@@ -11,12 +11,6 @@
 
 namespace quarnel {
 
-// The infantry, tank and car maps of objects (as LoadWorldObjects fills them) on a world of
-// worldSize cells a side. Raises what the run raises: "Invalid world size: " and the size for
-// one that is not a multiple of 64, "Pathmap not initialised" for 0, the failures of placing an
-// object, "Out of memory".
-std::array<TPathmap, 3> DrawWorldMaps(const TStaticObjectLL& objects, uint32_t worldSize);
-
 // A version of a world loaded and drawn as the run does it.
 struct TBuiltWorld {
   std::string ObjectFile;
@@ -26,9 +20,10 @@ struct TBuiltWorld {
 };
 
 // Builds the world of objectFile and the mesh folder meshDir (as given on a command line) as
-// quarnel does, with its failures in its order: "Invalid world size: " and the size before
-// anything is read, then those of the object list and the mesh reader, then DrawWorldMaps's.
+// quarnel does (TWorldPasses) on up to threads threads, with its failures in its order:
+// "Invalid world size: " and the size before anything is read, then those of the object list,
+// the mesh reader and drawing the objects, then "Out of memory".
 void BuildWorld(const std::string& objectFile, const std::string& meshDir, uint32_t worldSize,
-                TBuiltWorld& world);
+                TBuiltWorld& world, unsigned threads);
 
 } // namespace quarnel

@@ -1,9 +1,8 @@
 // Gathering an object's outline cells in the box of its points.
 #include "raster/BoxMarks.h"
 
-#include "raster/LineWalk.h"
-
 #include <algorithm>
+#include <bit>
 
 namespace quarnel {
 
@@ -37,14 +36,63 @@ bool TBoxMarks::Begin(std::span<const TCellPoint> points) {
   return true;
 }
 
-// A walk's cells are its start plus offsets that depend only on the differences of its end
-// points, so it is walked in the box's own coordinates.
-void TBoxMarks::MarkLine(TKey a, TKey b) {
-  const linewalk::TWalk walk = linewalk::MakeWalk(a & 511, a >> 9, b & 511, b >> 9);
-  linewalk::Run(walk, 0, walk.A, [&](int64_t x, int64_t y) {
-    Words[y * kWordsPerRow + (x >> 6)] |= uint64_t{1} << (x & 63);
-    return true;
-  });
+namespace {
+
+// Steps 1 to major - 1 of the walk of LineWalk.h whose start is bit of word, its remainder
+// stepped without a branch: this runs for every cell of every outline. The column moves by
+// ColumnStep (1 east, -1 west) at every step when ColumnMajor, otherwise with the minor
+// coordinate; the row moves by rowStep words likewise.
+template <bool ColumnMajor, int ColumnStep>
+void MarkSteps(uint64_t* words, int32_t word, uint64_t bit, uint32_t major, uint32_t minor,
+               int32_t rowStep) {
+  // d = r - (major - minor), so that the minor coordinate moves when d >= 0.
+  auto d = static_cast<int32_t>((major - 1) / 2) - static_cast<int32_t>(major - minor);
+  const auto straight = static_cast<int32_t>(minor), back = static_cast<int32_t>(major);
+  for (uint32_t k = 1; k < major; ++k) {
+    const int32_t moves = ~(d >> 31); // all ones when d >= 0
+    d += straight - (back & moves);
+    word += ColumnMajor ? rowStep & moves : rowStep;
+    // A column east of bit 63 is bit 0 of the next word, one west of bit 0 bit 63 of the one
+    // before.
+    const uint64_t columnMoves = ColumnMajor ? ~uint64_t{0} : static_cast<uint64_t>(moves);
+    if (ColumnStep > 0) {
+      word += static_cast<int32_t>(bit >> 63 & columnMoves);
+      bit = columnMoves != 0 ? std::rotl(bit, 1) : bit;
+    } else {
+      word -= static_cast<int32_t>(bit & 1 & columnMoves);
+      bit = columnMoves != 0 ? std::rotr(bit, 1) : bit;
+    }
+    words[word] |= bit;
+  }
+}
+
+// Steps 1 to major - 1 of the walk from (x0, y0) to (x1, y1).
+template <bool ColumnMajor>
+void MarkWalk(uint64_t* words, int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t major,
+              uint32_t minor) {
+  const int32_t rowStep = y1 < y0 ? -8 : 8;
+  const int32_t word = y0 * 8 + (x0 >> 6);
+  const uint64_t bit = uint64_t{1} << (x0 & 63);
+  if (x1 >= x0)
+    MarkSteps<ColumnMajor, 1>(words, word, bit, major, minor, rowStep);
+  else
+    MarkSteps<ColumnMajor, -1>(words, word, bit, major, minor, rowStep);
+}
+
+} // namespace
+
+void TBoxMarks::MarkWalks(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t dx, uint32_t dy,
+                          bool back) {
+  static_assert(kWordsPerRow == 8);
+  if (dx >= dy) { // as in LineWalk.h, the column leads on a tie
+    MarkWalk<true>(Words, x0, y0, x1, y1, dx, dy);
+    if (back && !SameCellsBack(dx, dy))
+      MarkWalk<true>(Words, x1, y1, x0, y0, dx, dy);
+  } else {
+    MarkWalk<false>(Words, x0, y0, x1, y1, dy, dx);
+    if (back && !SameCellsBack(dy, dx))
+      MarkWalk<false>(Words, x1, y1, x0, y0, dy, dx);
+  }
 }
 
 void TBoxMarks::MarkInto(TCellMask& mask) {

@@ -151,7 +151,12 @@ TPathmap& MapOf(void* context) {
 } // namespace
 
 bool IsTreeMesh(std::string_view name) {
-  return TreeMeshNames().count(LowerAscii(name)) != 0;
+  char lowered[32]; // longer than any tree's name
+  if (name.size() > sizeof lowered)
+    return false;
+  for (size_t i = 0; i < name.size(); ++i)
+    lowered[i] = LowerAscii(name[i]);
+  return TreeMeshNames().count(std::string_view(lowered, name.size())) != 0;
 }
 
 TCellBlock InfantryTreeCells(double x, double z) {

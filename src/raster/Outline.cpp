@@ -1,7 +1,6 @@
 // Mesh outlines: placed vertices floored to cells, and every face's edges walked with a brush.
 #include "raster/Outline.h"
 
-#include "raster/BoxMarks.h"
 #include "raster/CellPoint.h"
 #include "raster/Footprints.h"
 #include "raster/Transform.h"
@@ -150,105 +149,6 @@ void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellV
     if (walks.Insert(c, a))
       WalkLineClipped(c.Column, c.Row, a.Column, a.Row, lo, lo, hi, hi, visitor, context);
   }
-}
-
-namespace {
-
-// A set of keys of KeyBits bits for one object, as TWalkSet keeps walks: a slot holds a key
-// with the object's stamp in the bits above it, so that starting over costs nothing. The
-// table starts small and doubles when half full, since an object has far fewer distinct walks
-// and faces in its box than edges.
-template <int KeyBits> class TKeySet {
-public:
-  void Reset() {
-    ++Stamp;
-    if (Stamp == kStamps || Slots.empty()) { // the stamps wrapped around: forget every slot
-      Slots.assign(kInitialSlots, 0);
-      Stamp = 1;
-    }
-    Count = 0;
-  }
-
-  // True when key was not in the set; adds it.
-  bool Insert(uint64_t key) {
-    if (!Add(Stamp << KeyBits | key))
-      return false;
-    if (++Count * 2 > Slots.size())
-      Grow();
-    return true;
-  }
-
-private:
-  static constexpr uint64_t kStamps = uint64_t{1} << (64 - KeyBits), kInitialSlots = 1024;
-
-  bool Add(uint64_t slot) {
-    uint64_t* slots = Slots.data();
-    const size_t mask = Slots.size() - 1;
-    const uint64_t stamp = Stamp, key = slot & ((uint64_t{1} << KeyBits) - 1);
-    for (size_t i = (key * 0x9E3779B97F4A7C15ull >> 32) & mask;; i = (i + 1) & mask) {
-      if (slots[i] >> KeyBits != stamp) {
-        slots[i] = slot;
-        return true;
-      }
-      if (slots[i] == slot)
-        return false;
-    }
-  }
-  void Grow() {
-    std::vector<uint64_t> old(Slots.size() * 2, 0);
-    old.swap(Slots);
-    for (uint64_t slot : old)
-      if (slot >> KeyBits == Stamp)
-        Add(slot);
-  }
-
-  std::vector<uint64_t> Slots;
-  size_t Count = 0;
-  uint64_t Stamp = 0;
-};
-
-} // namespace
-
-// Marks the same cells as the form above with MarkVisitor, in fewer steps: the cells are
-// gathered in the box of the object's points (TBoxMarks) when it is small enough, which it
-// is for the objects of a world. Every walk marks its end points, so each face marks its
-// three corners, and a walk of at most two cells marks nothing more; only the longer walks
-// are walked, each distinct one once.
-void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres) {
-  const std::vector<TCellPoint>* points = PlaceForTracing(node, centres.Size());
-  if (points == nullptr)
-    return;
-  static thread_local TBoxMarks box;
-  if (!box.Begin(*points)) {
-    TraceMeshOutline(node, centres.Size(), TCellMask::MarkVisitor, &centres);
-    return;
-  }
-  const std::vector<TBoxMarks::TKey>& keys = box.Keys();
-  // The faces of a wall project onto a few cells: a face whose corners fall in the cells of
-  // an earlier one, in the same order, walks the same three lines and is passed over.
-  static thread_local TKeySet<3 * TBoxMarks::kKeyBits> faces;
-  static thread_local TKeySet<2 * TBoxMarks::kKeyBits> walks;
-  faces.Reset();
-  walks.Reset();
-  auto walk = [&](uint64_t a, uint64_t b) {
-    if (!TBoxMarks::IsShortWalk(a, b) && walks.Insert(a << TBoxMarks::kKeyBits | b))
-      box.MarkLine(a, b);
-  };
-  for (const TFace& face : node.Faces()) {
-    assert(InRange(face, keys.size()));
-    const uint64_t a = keys[static_cast<size_t>(face.A)];
-    const uint64_t b = keys[static_cast<size_t>(face.B)];
-    const uint64_t c = keys[static_cast<size_t>(face.C)];
-    if (!faces.Insert((a << TBoxMarks::kKeyBits | b) << TBoxMarks::kKeyBits | c))
-      continue;
-    box.Mark(a);
-    box.Mark(b);
-    box.Mark(c);
-    walk(a, b);
-    walk(b, c);
-    walk(c, a);
-  }
-  box.MarkInto(centres);
 }
 
 void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisitor brush) {

@@ -33,8 +33,5 @@ void PathMeshOutline(TPathmap& map, const TStaticObjectMeshNode& node, CellVisit
 // size of 0 raises "Pathmap not initialised" when there is any face to draw.
 void TraceMeshOutline(const TStaticObjectMeshNode& node, uint32_t mapSize, CellVisitor visitor,
                       void* context);
-// The same for a map of centres' size, marking in centres the cells that MarkVisitor would
-// mark, in fewer steps; the failures are the same, in the same order.
-void TraceMeshOutline(const TStaticObjectMeshNode& node, TCellMask& centres);
 
 } // namespace quarnel

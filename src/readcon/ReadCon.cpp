@@ -4,6 +4,7 @@
 #include "common/TextFileError.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cstring>
 #include <system_error>
@@ -45,6 +46,75 @@ int64_t DecimalMagnitude(std::string_view digits, size_t intDigits, int64_t expo
   return magnitude + exponent;
 }
 
+// The word characters: digits, ASCII letters, '-', '.' and '_'.
+constexpr std::array<bool, 256> kWordChars = [] {
+  std::array<bool, 256> chars{};
+  for (int c = 0; c < 256; ++c)
+    chars[static_cast<size_t>(c)] = (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') ||
+                                    (c >= 'A' && c <= 'Z') || c == '-' || c == '.' || c == '_';
+  return chars;
+}();
+
+// The digits of a number's mantissa as one integer, leading zeros left out, while it holds
+// 19 digits or fewer.
+struct TDigits {
+  uint64_t Value = 0;
+  int Count = 0;
+  void Add(char c) {
+    if (Value == 0 && c == '0')
+      return;
+    if (Count++ < 19)
+      Value = Value * 10 + static_cast<uint64_t>(c - '0');
+  }
+};
+
+// The exact short form of reading a number (Clinger, "How to Read Floating Point Numbers
+// Accurately", PLDI 1990): a mantissa below 2^53 and a power of ten from 10^-22 to 10^22 are
+// both doubles exactly, so one multiplication or division, rounded once to the nearest
+// double, gives the nearest double to mantissa × 10^scale, as from_chars does.
+bool ExactShortForm(const TDigits& digits, int64_t scale, double& value) {
+  static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                       1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                       1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+  if (digits.Count > 19 || digits.Value >= (uint64_t{1} << 53) || scale < -22 || scale > 22)
+    return false;
+  const auto mantissa = static_cast<double>(digits.Value);
+  value = scale < 0 ? mantissa / kPowers[-scale] : mantissa * kPowers[scale];
+  return true;
+}
+
+// The value of the number word of the usual form that begins at text, digits with or without
+// a fraction and no exponent, of up to 19 digits (the exact short form), in one pass, and the
+// character after it; null when the word that begins there is not of this form, which then
+// IsNumber and ConvertNumber take. The text ends in a line feed, as the lines held do.
+const char* PlainNumber(const char* text, double& value) {
+  const char* p = text;
+  const bool negative = *p == '-';
+  p += negative ? 1 : 0;
+  const char* const start = p;
+  TDigits digits;
+  while (TConFileParsingLL::IsDigit(*p))
+    digits.Add(*p++);
+  if (p == start)
+    return nullptr;
+  int64_t fracDigits = 0;
+  if (*p == '.') {
+    const char* const fracStart = ++p;
+    while (TConFileParsingLL::IsDigit(*p))
+      digits.Add(*p++);
+    fracDigits = p - fracStart;
+    if (fracDigits == 0)
+      return nullptr;
+  }
+  // The word ends here, unless a word character or a carriage return within the word follows.
+  if (TConFileParsingLL::IsWordChar(*p) || (*p == '\r' && p[1] != '\n'))
+    return nullptr;
+  if (!ExactShortForm(digits, -fracDigits, value))
+    return nullptr;
+  value = negative ? -value : value;
+  return p;
+}
+
 } // namespace
 
 bool TConFileParsingLL::IsBlank(char c) {
@@ -56,8 +126,7 @@ bool TConFileParsingLL::IsDigit(char c) {
 }
 
 bool TConFileParsingLL::IsWordChar(char c) {
-  return IsDigit(c) || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '-' || c == '.' ||
-         c == '_';
+  return kWordChars[static_cast<unsigned char>(c)];
 }
 
 bool TConFileParsingLL::IsNumber(std::string_view w) {
@@ -83,15 +152,17 @@ bool TConFileParsingLL::IsNumber(std::string_view w) {
 }
 
 double TConFileParsingLL::ConvertNumber(std::string_view word) {
-  // The grammar is checked here; from_chars, which ignores the locale, then converts.
+  // The grammar is checked here, the digits gathered as they go by; from_chars, which ignores
+  // the locale, converts what the exact short form below does not take.
   const size_t n = word.size();
   size_t i = 0;
   const bool negative = i < n && word[i] == '-';
   if (negative)
     ++i;
+  TDigits digits;
   const size_t mantissaStart = i;
   while (i < n && IsDigit(word[i]))
-    ++i;
+    digits.Add(word[i++]);
   const size_t intDigits = i - mantissaStart;
   size_t fracDigits = 0;
   const bool point = i < n && word[i] == '.';
@@ -99,7 +170,7 @@ double TConFileParsingLL::ConvertNumber(std::string_view word) {
     ++i;
     const size_t fracStart = i;
     while (i < n && IsDigit(word[i]))
-      ++i;
+      digits.Add(word[i++]);
     fracDigits = i - fracStart;
   }
   if (intDigits == 0 && !point)
@@ -126,10 +197,12 @@ double TConFileParsingLL::ConvertNumber(std::string_view word) {
   if (intDigits + fracDigits == 0)
     return negative ? -0.0 : 0.0;
   double value = 0;
+  if (ExactShortForm(digits, exponent - static_cast<int64_t>(fracDigits), value))
+    return negative ? -value : value;
   const auto result = std::from_chars(word.data(), word.data() + n, value);
   if (result.ec == std::errc::result_out_of_range) {
-    const std::string_view digits = word.substr(mantissaStart, mantissaEnd - mantissaStart);
-    if (DecimalMagnitude(digits, intDigits, exponent) >= 0)
+    const std::string_view mantissa = word.substr(mantissaStart, mantissaEnd - mantissaStart);
+    if (DecimalMagnitude(mantissa, intDigits, exponent) >= 0)
       RaiseConvertError(word);
     return negative ? -0.0 : 0.0; // underflow below the smallest subnormal
   }
@@ -141,152 +214,157 @@ double TConFileParsingLL::ConvertNumber(std::string_view word) {
 void TConFileParsingLL::OpenInput(const std::string& fileName) {
   if (!InputFile.OpenForReading(fileName))
     RaiseLastTextFileError();
-  if (!Block)
-    Block = std::make_unique_for_overwrite<char[]>(ReadBlockSize);
-  BlockPos = 0;
-  BlockLen = 0;
+  if (!Buffer) {
+    Capacity = ReadBlockSize + 1;
+    Buffer = std::make_unique_for_overwrite<char[]>(Capacity);
+  }
+  Held = Pos = End = Searched = 0;
   InputDrained = false;
-  PendingChar = 0;
-  LineBuffer.clear();
-  LinePos = 0;
-  AtEndOfFile = false;
+  LinesPassed = 0;
   LineNumber = 0;
 }
 
 void TConFileParsingLL::CloseInput() {
-  Block.reset();
+  Buffer.reset();
   if (!InputFile.Close())
     RaiseLastTextFileError();
 }
 
 void TConFileParsingLL::AbandonInput() noexcept {
-  Block.reset();
+  Buffer.reset();
   InputFile.Close();
 }
 
-bool TConFileParsingLL::FillBlock() {
+bool TConFileParsingLL::ReadBlock() {
   if (InputDrained)
     return false;
-  const int64_t got = InputFile.Read(Block.get(), ReadBlockSize);
+  if (Capacity - 1 - Held < ReadBlockSize) { // a line longer than a block: room for more
+    const size_t capacity = 2 * (Capacity - 1) + 1;
+    auto larger = std::make_unique_for_overwrite<char[]>(capacity);
+    std::memcpy(larger.get(), Buffer.get(), Held);
+    Buffer = std::move(larger);
+    Capacity = capacity;
+  }
+  char* to = Buffer.get() + Held;
+  const int64_t got = InputFile.Read(to, ReadBlockSize);
   if (got < 0)
     RaiseLastTextFileError();
-  BlockPos = 0;
-  BlockLen = static_cast<size_t>(got);
-  if (BlockLen < ReadBlockSize)
+  auto count = static_cast<size_t>(got);
+  if (count < ReadBlockSize)
     InputDrained = true;
   // The first Ctrl-Z ends the file: nothing from it on is read.
-  if (const void* stop = std::memchr(Block.get(), '\x1A', BlockLen)) {
-    BlockLen = static_cast<size_t>(static_cast<const char*>(stop) - Block.get());
+  if (const void* stop = std::memchr(to, '\x1A', count)) {
+    count = static_cast<size_t>(static_cast<const char*>(stop) - to);
     InputDrained = true;
   }
-  return BlockLen > 0;
+  Held += count;
+  return count > 0;
 }
 
-bool TConFileParsingLL::ReadLine() {
-  LineBuffer.clear();
-  bool any = false;
+// The bytes after the last line feed are a line begun: they move to the front of the buffer,
+// and a block is read after them, until a line feed comes or the file ends.
+bool TConFileParsingLL::NextLines() {
+  std::memmove(Buffer.get(), Buffer.get() + End, Held - End);
+  Held -= End;
+  Searched -= End;
+  Pos = End = 0;
   for (;;) {
-    if (BlockPos == BlockLen && !FillBlock())
-      break;
-    const char* start = Block.get() + BlockPos;
-    const size_t available = BlockLen - BlockPos;
-    const auto* lf = static_cast<const char*>(std::memchr(start, '\n', available));
-    const size_t length = lf != nullptr ? static_cast<size_t>(lf - start) : available;
-    // Every carriage return goes: the one before the line feed is part of the line end,
-    // any other one is dropped from the text.
-    if (std::memchr(start, '\r', length) == nullptr) {
-      LineBuffer.append(start, length);
-    } else {
-      for (size_t k = 0; k < length; ++k)
-        if (start[k] != '\r')
-          LineBuffer.push_back(start[k]);
-    }
-    BlockPos += length;
-    any = true;
-    if (lf != nullptr) {
-      ++BlockPos;
-      break;
+    for (size_t k = Held; k > Searched; --k)
+      if (Buffer[k - 1] == '\n') {
+        End = k;
+        Searched = k;
+        return true;
+      }
+    Searched = Held;
+    if (!ReadBlock()) {
+      if (Held == 0)
+        return false;
+      Buffer[Held++] = '\n'; // the last line lacks its line feed; a byte is kept for it
+      End = Searched = Held;
+      return true;
     }
   }
-  if (!any)
-    return false;
-  LineBuffer.push_back('\n');
-  ++LineNumber;
-  return true;
 }
 
-char TConFileParsingLL::GetLineChar() {
-  if (LinePos >= LineBuffer.size()) {
-    if (!ReadLine()) {
-      LineBuffer.assign(1, '\0');
-      AtEndOfFile = true;
-    }
-    LinePos = 0;
+char TConFileParsingLL::CurrentChar() {
+  // The lines held end in a line feed, so a carriage return is never the last byte.
+  char c = Buffer[Pos];
+  while (c == '\r') {
+    if (Buffer[Pos + 1] == '\n')
+      return '\n';
+    c = Buffer[++Pos];
   }
-  return LineBuffer[LinePos++];
+  return c;
 }
 
-char TConFileParsingLL::NextChar() {
-  if (PendingChar != '\0')
-    return std::exchange(PendingChar, '\0');
-  return GetLineChar();
-}
-
-// Pushing back NUL has no effect: 0 means that nothing is pending.
-void TConFileParsingLL::UngetChar(char c) {
-  PendingChar = c;
-}
-
-void TConFileParsingLL::SkipBlanks() {
-  char c;
-  do
-    c = NextChar();
-  while (IsBlank(c));
-  UngetChar(c);
+std::string_view TConFileParsingLL::TakeWord() {
+  size_t start = Pos, end = Pos + 1;
+  for (;;) {
+    while (IsWordChar(Buffer[end])) // stops at the line feed at the latest
+      ++end;
+    if (Buffer[end] != '\r' || Buffer[end + 1] == '\n')
+      break;
+    // A carriage return within the word is dropped: the word's start moves up over it.
+    std::memmove(&Buffer[start + 1], &Buffer[start], end - start);
+    ++start;
+    ++end;
+  }
+  Pos = end;
+  return {&Buffer[start], end - start};
 }
 
 void TConFileParsingLL::NextToken(Token& t) {
+  t.Text = {};
   char c;
   for (;;) {
-    SkipBlanks();
-    c = NextChar();
-    // A NUL byte inside a line only separates tokens; the end of the file is the NUL
-    // that the line source gives once the file is used up.
-    if (c != '\0' || AtEndOfFile)
+    if (Pos == End && !NextLines()) {
+      t.Kind = tkEndOfFile;
+      return;
+    }
+    c = CurrentChar();
+    while (IsBlank(c)) { // a line feed ends blanks at the latest
+      ++Pos;
+      c = CurrentChar();
+    }
+    if (c != '\0')
       break;
+    // A NUL is passed over, and the character after it taken as it is: a NUL again starts
+    // the search over. A line feed comes after it at the latest.
+    ++Pos;
+    c = CurrentChar();
+    if (c != '\0')
+      break;
+    ++Pos;
   }
-  if (c == '\0') {
-    t.Kind = tkEndOfFile;
-  } else if (c == '\n') {
+  LineNumber = LinesPassed + 1;
+  if (c == '\n') {
     t.Kind = tkEndOfLine;
+    Pos += Buffer[Pos] == '\r' ? 2 : 1;
+    ++LinesPassed;
   } else if (c == '/') {
     t.Kind = tkSlash;
+    ++Pos;
+  } else if (const char* end = nullptr;
+             (IsDigit(c) || c == '-') && (end = PlainNumber(&Buffer[Pos], t.Value)) != nullptr) {
+    t.Kind = tkNumber;
+    Pos = static_cast<size_t>(end - Buffer.get());
   } else if (IsWordChar(c)) {
-    // Hot path: the rest of the word is taken straight from the line, which ends in a
-    // line feed, so the scan stops inside it. Nothing is pending after NextChar, and the
-    // character that stops the word is left to be read next, as if pushed back.
-    const size_t start = LinePos;
-    size_t end = start;
-    while (end < LineBuffer.size() && IsWordChar(LineBuffer[end]))
-      ++end;
-    LinePos = end;
-    Word.assign(1, c);
-    Word.append(LineBuffer, start, end - start);
-    if (SameWord(Word, "rem")) {
+    const std::string_view word = TakeWord();
+    if (word.size() == 3 && SameWord(word, "rem")) {
       // The rest of the line is the comment; its line feed stays to be read.
-      LinePos = std::min(LineBuffer.find('\n', LinePos), LineBuffer.size());
+      Pos = static_cast<size_t>(
+          static_cast<const char*>(std::memchr(&Buffer[Pos], '\n', End - Pos)) - Buffer.get());
       t.Kind = tkComment;
-      t.Text.clear();
-    } else if (IsNumber(Word)) {
+    } else if (IsNumber(word)) {
       t.Kind = tkNumber;
-      t.Value = ConvertNumber(Word);
+      t.Value = ConvertNumber(word);
     } else {
       t.Kind = tkWord;
-      t.Text.assign(Word, 0, MaxTextLength);
+      t.Text = word.substr(0, MaxTextLength);
     }
   } else {
     t.Kind = tkOther;
-    t.Text.assign(1, c);
+    t.Text = {&Buffer[Pos++], 1};
   }
 }
 
@@ -308,7 +386,15 @@ void TConFileParsingLL::ParseError(const std::string& what) {
   throw Exception("Con file parser error: " + what + " expected");
 }
 
-void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass) {
+void TStaticObjectLL::AddCurrentNode(const TObjectAdded& added) {
+  auto& node = static_cast<TStaticObjectNode&>(*CurrentNode);
+  Add(std::move(CurrentNode));
+  if (added)
+    added(node);
+}
+
+void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass,
+                                   const TObjectAdded& added) {
   OpenInput(fileName);
   try {
     Token t;
@@ -320,7 +406,7 @@ void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNod
         TVector3* target = nullptr;
         if (SameWord(t.Text, "object.create")) {
           if (CurrentNode)
-            Add(std::move(CurrentNode));
+            AddCurrentNode(added);
           const int64_t line = LineNumber;
           NextToken(t);
           if (t.Kind != tkWord)
@@ -350,7 +436,7 @@ void TStaticObjectLL::LoadFromFile(const std::string& fileName, TStaticObjectNod
       NextToken(t);
     }
     if (CurrentNode)
-      Add(std::move(CurrentNode));
+      AddCurrentNode(added);
   } catch (...) {
     CurrentNode.reset();
     AbandonInput();

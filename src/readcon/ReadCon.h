@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -42,11 +43,21 @@ enum TokenKind : uint8_t {
 
 struct Token {
   TokenKind Kind = tkEndOfFile;
-  std::string Text; // at most 255 characters
+  // At most 255 characters, in the reader's buffer: valid until the reader's next token.
+  std::string_view Text;
   double Value = 0;
 };
 
-// Reads a con file as a stream of tokens.
+// Reads a con file as a stream of tokens, straight from the blocks read: a token's text and
+// a number's digits are taken where they lie.
+//
+// The text is read as lines: the file up to its first Ctrl-Z, cut after each line feed (with
+// one added to a last line that lacks it), every carriage return dropped. A token begins
+// after blanks (space, tab): a line feed (end of line), "/" (slash), a run of word characters
+// (a comment when it is "rem" in any letter case, which runs to the end of the line; a number
+// when IsNumber; otherwise a word), or any other character on its own. A NUL byte ends blanks
+// and is passed over with the character after it read as it is; after the last line comes
+// the end of the file, again and again.
 class TConFileParsingLL : public TLinkedList {
 public:
   // The file is read in blocks of this many bytes, front to back, so a pipe will do.
@@ -58,7 +69,8 @@ public:
   static bool IsWordChar(char c);
   static bool IsDigit(char c);
   static bool IsNumber(std::string_view word);
-  // The value of a number word; raises EConvertError when it does not convert.
+  // The value of a number word (the double nearest to it); raises EConvertError when it does
+  // not convert.
   static double ConvertNumber(std::string_view word);
 
   // Opens fileName and starts reading at its first character; raises EInOutError.
@@ -72,38 +84,46 @@ public:
   [[noreturn]] void ParseError(const std::string& what);
 
 protected:
-  char NextChar();
-  char GetLineChar();
-  void UngetChar(char c);
-  void SkipBlanks();
-  // Reads the next line of InputFile into LineBuffer; false at the end of the file.
-  bool ReadLine();
   // Closes the file on the way out of a failed load, where a close failure adds nothing.
   void AbandonInput() noexcept;
 
   std::unique_ptr<TLinkedListNode> CurrentNode;
-  char PendingChar = 0;
   TFile InputFile;
-  std::string LineBuffer;
-  size_t LinePos = 0;       // index in LineBuffer of the next character
-  bool AtEndOfFile = false; // LineBuffer holds the NUL of the end of the file
-  int64_t LineNumber = 0;   // the line of the file that LineBuffer holds, from 1
+  int64_t LineNumber = 0; // the line of the last token read, from 1
 
 private:
-  // Refills Block from the file; false when no byte is left.
-  bool FillBlock();
+  // Makes Pos to End the next whole lines, each ending in a line feed; false at the end of
+  // the file.
+  bool NextLines();
+  // Reads one more block after the bytes held; false when no byte is left.
+  bool ReadBlock();
+  // The character at Pos once carriage returns not before a line feed are passed over; a
+  // carriage return before a line feed is read as that line feed.
+  char CurrentChar();
+  // Takes the word that begins at Pos.
+  std::string_view TakeWord();
 
-  std::string Word; // the word being collected, kept to reuse its storage
-  std::unique_ptr<char[]> Block;
-  size_t BlockPos = 0;
-  size_t BlockLen = 0;
-  bool InputDrained = false; // the file's last byte, or its Ctrl-Z, is in Block
+  std::unique_ptr<char[]> Buffer;
+  size_t Capacity = 0;       // Buffer's size, one byte more than a read may fill
+  size_t Held = 0;           // the bytes read and not yet passed over, from Buffer's start
+  size_t Pos = 0, End = 0;   // the next character, and the end of the whole lines held
+  size_t Searched = 0;       // the bytes held up to here hold no line feed after End
+  bool InputDrained = false; // the file's last byte, or its Ctrl-Z, is held
+  int64_t LinesPassed = 0;   // the line feeds read
 };
+
+// Called with each object as it joins the list, its properties read.
+using TObjectAdded = std::function<void(TStaticObjectNode&)>;
 
 class TStaticObjectLL : public TConFileParsingLL {
 public:
-  // Appends one node per "object.create" command of the file, in file order.
-  void LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass);
+  // Appends one node per "object.create" command of the file, in file order, handing each to
+  // added (when given) as it is appended.
+  void LoadFromFile(const std::string& fileName, TStaticObjectNodeClass nodeClass,
+                    const TObjectAdded& added = {});
+
+private:
+  void AddCurrentNode(const TObjectAdded& added);
 };
 
 } // namespace quarnel

@@ -106,91 +106,82 @@ int32_t TPathmap::LevelCount(uint32_t size) {
 
 namespace {
 
-// Collects the file's bytes and hands them to the file in large writes; any write that
-// stores fewer bytes than asked for fails.
-class TMapWriter {
-public:
-  // fileSize bounds the bytes to come: a small map needs no large buffer.
-  TMapWriter(TReplacingFile& file, size_t fileSize)
-      : File(file), Capacity(std::min(fileSize, kCapacity)), Buffer(new uint8_t[Capacity]) {}
+// Bytes are handed to the file in writes of up to this many.
+constexpr size_t kWriteSize = size_t{1} << 18;
 
-  // Room for count (at most kCapacity) more bytes at the end of the buffer, to be filled by
-  // the caller.
-  uint8_t* Append(size_t count) {
-    if (Used + count > Capacity)
-      Flush();
-    Used += count;
-    return Buffer.get() + Used - count;
-  }
-
-  void Flush() {
-    if (Used == 0)
-      return;
-    const int64_t written = File.Write(Buffer.get(), Used);
-    if (written != static_cast<int64_t>(Used))
-      throw Exception("Error writing file");
-    Used = 0;
-  }
-
-private:
-  static constexpr size_t kCapacity = size_t{1} << 20;
-
-  TReplacingFile& File;
-  size_t Capacity;
-  std::unique_ptr<uint8_t[]> Buffer;
-  size_t Used = 0;
-};
-
-} // namespace
-
-namespace {
-
-// The header and the segment records of the map into out, whose Append(count) gives room for
-// count more bytes (at most a segment's record).
-template <typename TOut> void PutMapFile(const TPathmap& map, TOut& out) {
-  const int32_t n = map.SegmentCount();
-  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), TPathmap::LevelCount(map.Size()));
+// Puts the record of a segment, its 64 words or null for one never written, into out, whose
+// Append(count) gives room for count more bytes.
+template <typename TOut> void PutRecord(TOut& out, const uint64_t* words) {
   static_assert(mapfile::kFree == 0);
-  for (int32_t i = 0; i < n; ++i) {
-    for (int32_t j = 0; j < n; ++j) {
-      const uint64_t* words = map.Segment(i, j);
-      if (words == nullptr) { // never written: all free, the code 0
-        std::memset(out.Append(mapfile::kCodeSize), 0, mapfile::kCodeSize);
-        continue;
-      }
-      mapfile::TSegmentCode code;
-      for (uint32_t k = 0; k < 64; ++k)
-        code.Add(words[k]);
-      PutInt32At(out.Append(mapfile::kCodeSize), code.Code());
-      if (code.Code() != mapfile::kMixed)
-        continue;
-      uint8_t* cells = out.Append(mapfile::kSegmentBytes);
-      for (uint32_t k = 0; k < 64; ++k)
-        PutUInt64At(cells + 8 * k, words[k]);
-    }
+  if (words == nullptr) { // never written: all free, the code 0
+    std::memset(out.Append(mapfile::kCodeSize), 0, mapfile::kCodeSize);
+    return;
   }
-}
-
-// The largest a map file can be.
-size_t MaxFileSize(const TPathmap& map) {
-  const size_t segments = static_cast<size_t>(map.SegmentCount()) * map.SegmentCount();
-  return mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes);
+  mapfile::TSegmentCode code;
+  for (uint32_t k = 0; k < 64; ++k)
+    code.Add(words[k]);
+  PutInt32At(out.Append(mapfile::kCodeSize), code.Code());
+  if (code.Code() != mapfile::kMixed)
+    return;
+  uint8_t* cells = out.Append(mapfile::kSegmentBytes);
+  for (uint32_t k = 0; k < 64; ++k)
+    PutUInt64At(cells + 8 * k, words[k]);
 }
 
 } // namespace
+
+TMapFileWriter::TMapFileWriter(const std::string& fileName, uint32_t size) : Name(fileName) {
+  if (!File.Create(fileName))
+    throw Exception("Error opening file: " + fileName);
+  // The file's size bounds the bytes to come: a small map needs no large buffer.
+  const size_t segments = size_t{size / 64} * (size / 64);
+  Capacity = std::min<size_t>(
+      mapfile::kHeaderSize + segments * (mapfile::kCodeSize + mapfile::kSegmentBytes), kWriteSize);
+  Buffer.reset(new uint8_t[Capacity]);
+  mapfile::PutHeader(Append(mapfile::kHeaderSize), TPathmap::LevelCount(size));
+}
+
+uint8_t* TMapFileWriter::Append(size_t count) {
+  if (Used + count > Capacity)
+    Flush();
+  Used += count;
+  return Buffer.get() + Used - count;
+}
+
+// Any write that stores fewer bytes than asked for fails; the file beside the name goes with
+// the writer.
+void TMapFileWriter::Flush() {
+  if (Used == 0)
+    return;
+  const int64_t written = File.Write(Buffer.get(), Used);
+  if (written != static_cast<int64_t>(Used))
+    throw Exception("Error writing file");
+  Used = 0;
+}
+
+void TMapFileWriter::Put(const uint64_t* words) {
+  struct TTo {
+    TMapFileWriter& Writer;
+    uint8_t* Append(size_t count) { return Writer.Append(count); }
+  } to{*this};
+  PutRecord(to, words);
+}
+
+void TMapFileWriter::Close() {
+  Flush();
+  if (!File.Close())
+    throw Exception("Error writing file");
+  if (!File.Commit()) // a file of that name that cannot be replaced
+    throw Exception("Error opening file: " + Name);
+}
 
 void TPathmap::SaveToFile(const std::string& fileName) const {
   CheckInitialised();
-  TReplacingFile file;
-  if (!file.Create(fileName))
-    throw Exception("Error opening file: " + fileName);
-  TMapWriter out(file, MaxFileSize(*this));
-  PutMapFile(*this, out);
-  out.Flush();
-  if (!file.Close())
-    throw Exception("Error writing file");
-  if (!file.Commit()) // a file of that name that cannot be replaced
-    throw Exception("Error opening file: " + fileName);
+  TMapFileWriter out(fileName, FSize);
+  for (int32_t i = 0; i < FSegmentCount; ++i)
+    for (int32_t j = 0; j < FSegmentCount; ++j)
+      out.Put(Segment(i, j));
+  out.Close();
 }
 
 std::string TPathmap::FileBytes() const {
@@ -202,20 +193,38 @@ std::string TPathmap::FileBytes() const {
       return reinterpret_cast<uint8_t*>(Bytes.data() + Bytes.size() - count);
     }
   } out;
-  PutMapFile(*this, out);
+  mapfile::PutHeader(out.Append(mapfile::kHeaderSize), LevelCount(FSize));
+  for (int32_t i = 0; i < FSegmentCount; ++i)
+    for (int32_t j = 0; j < FSegmentCount; ++j)
+      PutRecord(out, Segment(i, j));
   return std::move(out.Bytes);
 }
 
-namespace {
-
-// Fills the holes of one written segment in place; see FillHoles.
-//
 // Column 64j + t is bit t of word j. Shifting a word left by one moves every cell one column
 // east, so bit t of (w << 1) is the cell west of column 64j + t; the cell west of bit 0 is
 // bit 63 of the same row's word in the segment to the west, carried in. Likewise (w >> 1)
 // brings the east neighbours, with bit 0 of the segment to the east carried into bit 63.
-// Beyond the grid every neighbour is blocked; a segment never written is all free.
-void FillSegmentHoles(TPathmap& map, int32_t i, int32_t j) {
+void FillSegmentHoles(uint64_t* words, const uint64_t* west, const uint64_t* east,
+                      uint64_t southRow, uint64_t northRow) {
+  // Rows -1 to 64 of the segment as they were: since no fill changes what another cell sees,
+  // every row is computed from these, with no dependence from one row to the next.
+  uint64_t rows[66];
+  rows[0] = southRow;
+  std::copy_n(words, 64, rows + 1);
+  rows[65] = northRow;
+  for (int k = 0; k < 64; ++k) {
+    const uint64_t w = rows[k + 1];
+    const uint64_t westBlocked = (w << 1) | (west[k] >> 63);
+    const uint64_t eastBlocked = (w >> 1) | (east[k] << 63);
+    words[k] = w | (~w & westBlocked & eastBlocked & rows[k] & rows[k + 2]);
+  }
+}
+
+namespace {
+
+// Fills the holes of one written segment of map in place. Beyond the grid every neighbour is
+// blocked; a segment never written is all free.
+void FillMapSegmentHoles(TPathmap& map, int32_t i, int32_t j) {
   const int32_t n = map.SegmentCount();
   auto neighbour = [&](int32_t si, int32_t sj) -> const uint64_t* {
     if (si < 0 || sj < 0 || si >= n || sj >= n)
@@ -223,23 +232,8 @@ void FillSegmentHoles(TPathmap& map, int32_t i, int32_t j) {
     const uint64_t* words = map.Segment(si, sj);
     return words == nullptr ? kFree.data() : words;
   };
-  const uint64_t* west = neighbour(i, j - 1);
-  const uint64_t* east = neighbour(i, j + 1);
-  const uint64_t southRow = neighbour(i - 1, j)[63];
-  const uint64_t northRow = neighbour(i + 1, j)[0];
-  uint64_t* cur = map.WritableSegment(i, j);
-  // Rows -1 to 64 of the segment as they were: since no fill changes what another cell sees,
-  // every row is computed from these, with no dependence from one row to the next.
-  uint64_t rows[66];
-  rows[0] = southRow;
-  std::copy_n(cur, 64, rows + 1);
-  rows[65] = northRow;
-  for (int k = 0; k < 64; ++k) {
-    const uint64_t w = rows[k + 1];
-    const uint64_t westBlocked = (w << 1) | (west[k] >> 63);
-    const uint64_t eastBlocked = (w >> 1) | (east[k] << 63);
-    cur[k] = w | (~w & westBlocked & eastBlocked & rows[k] & rows[k + 2]);
-  }
+  FillSegmentHoles(map.WritableSegment(i, j), neighbour(i, j - 1), neighbour(i, j + 1),
+                   neighbour(i - 1, j)[63], neighbour(i + 1, j)[0]);
 }
 
 } // namespace
@@ -252,7 +246,7 @@ void FillHoles(TPathmap& map) {
   map.CheckInitialised();
   const auto n = static_cast<size_t>(map.SegmentCount());
   for (size_t index : map.WrittenSegments()) // filling writes no new segment
-    FillSegmentHoles(map, static_cast<int32_t>(index / n), static_cast<int32_t>(index % n));
+    FillMapSegmentHoles(map, static_cast<int32_t>(index / n), static_cast<int32_t>(index % n));
 }
 
 } // namespace quarnel

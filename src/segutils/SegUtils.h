@@ -1,6 +1,8 @@
 // The pathmap: a square bit grid in 64 by 64 cell segments, its map file and hole filling.
 #pragma once
 
+#include "common/ReplacingFile.h"
+
 #include <cassert>
 #include <cstddef>
 #include <cstdint>
@@ -143,9 +145,43 @@ private:
   std::vector<size_t> Written;
 };
 
+// Writes a map file a segment at a time, in the file's order (by segment row, then by segment
+// column), with the bytes that TPathmap::SaveToFile writes for a map of those segments.
+class TMapFileWriter {
+public:
+  // Creates a file beside fileName (TReplacingFile) for a map of the given size (a multiple of
+  // 64, not 0) and puts the header; raises "Error opening file: " + fileName.
+  TMapFileWriter(const std::string& fileName, uint32_t size);
+
+  // Puts the next segment: its 64 words (word k holding row k), or null for one all free.
+  // Raises "Error writing file" when the file takes fewer bytes than it is given.
+  void Put(const uint64_t* words);
+  // Writes what is left, closes the file and renames it over fileName: raises "Error writing
+  // file", or "Error opening file: " + fileName when a file of that name cannot be replaced. A
+  // writer that goes without Close leaves fileName as it was and nothing beside it.
+  void Close();
+
+private:
+  uint8_t* Append(size_t count);
+  void Flush();
+
+  TReplacingFile File;
+  std::string Name;
+  size_t Capacity;
+  std::unique_ptr<uint8_t[]> Buffer;
+  size_t Used = 0;
+};
+
 // Blocks every free cell whose four edge neighbours (west, east, south, north) are blocked, a
 // cell outside the grid counting as blocked: exactly the cells that were free and so enclosed
 // before the pass.
 void FillHoles(TPathmap& map);
+
+// The same for the 64 words of one segment (word k holding row k), in place: west and east are
+// the words of the segments beside it, southRow and northRow the rows below and above it (all
+// blocked beyond the grid, all free in a segment never written). Filling the holes of the
+// segments around it first changes nothing: a filled cell has no free neighbour.
+void FillSegmentHoles(uint64_t* words, const uint64_t* west, const uint64_t* east,
+                      uint64_t southRow, uint64_t northRow);
 
 } // namespace quarnel
