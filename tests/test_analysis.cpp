@@ -62,8 +62,13 @@ TEST(Analyses, RegionsPathsAndSealingAgreeWithThePlainFormsOnRandomMaps) {
           cell.Column = (cell.Column + 1) % n;
         return cell;
       };
+      // The start is looked at first: a blocked start with an end outside the grid is blocked.
+      TCell blocked{0, 0};
+      while (!map.IsBlocked(blocked.Row, blocked.Column))
+        blocked = {uint32_t(rng() % n), uint32_t(rng() % n)};
       for (int k = 0; k < 12; ++k) {
-        const TCell start = k == 0 ? TCell{n, 0} : pick(), end = k == 1 ? TCell{1, 1} : pick();
+        const TCell start = k == 0 ? TCell{n, 0} : k == 2 ? blocked : pick();
+        const TCell end = k == 1 ? TCell{1, 1} : k == 2 ? TCell{0, n + 1} : pick();
         TPathOutcome outcome;
         EXPECT_EQ(PathFault(map, diagonal, plain, start, end, outcome), "")
             << start.Row << "," << start.Column << " to " << end.Row << "," << end.Column;

@@ -137,14 +137,23 @@ inline std::string PathFault(const TPathmap& map, bool diagonal, const PlainRegi
   outcome = path.Outcome;
   const size_t n = map.Size();
   const auto at = [&](TCell c) { return size_t(c.Row) * n + c.Column; };
-  const auto outside = [&](TCell c) { return c.Row >= n || c.Column >= n; };
-  const TPathOutcome expected =
-      outside(start) || outside(end)                             ? TPathOutcome::Outside
-      : plain.Label[at(start)] == 0 || plain.Label[at(end)] == 0 ? TPathOutcome::Blocked
-      : plain.Label[at(start)] != plain.Label[at(end)]           ? TPathOutcome::Apart
-                                                                 : TPathOutcome::Found;
+  // The start is looked at first: outside the grid, then blocked; then the end.
+  const auto fault = [&](TCell c) {
+    return c.Row >= n || c.Column >= n ? TPathOutcome::Outside
+           : plain.Label[at(c)] == 0   ? TPathOutcome::Blocked
+                                       : TPathOutcome::Found;
+  };
+  const bool atStart = fault(start) != TPathOutcome::Found;
+  const TPathOutcome expected = atStart                             ? fault(start)
+                                : fault(end) != TPathOutcome::Found ? fault(end)
+                                : plain.Label[at(start)] != plain.Label[at(end)]
+                                    ? TPathOutcome::Apart
+                                    : TPathOutcome::Found;
   if (path.Outcome != expected)
     return "the outcome";
+  if ((expected == TPathOutcome::Outside || expected == TPathOutcome::Blocked) &&
+      path.AtStart != atStart)
+    return "the end at fault";
   if (expected == TPathOutcome::Apart)
     return path.StartRegion == plain.Label[at(start)] &&
                    path.EndRegionSize == plain.Regions[path.EndRegion - 1].Size
