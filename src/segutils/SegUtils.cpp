@@ -4,6 +4,7 @@
 #include "common/LittleEndian.h"
 #include "common/ReplacingFile.h"
 #include "common/UTypes.h"
+#include "common/ZeroedMemory.h"
 #include "segutils/MapFormat.h"
 
 #include <algorithm>
@@ -47,8 +48,9 @@ void TPathmap::SetSize(uint32_t size) {
   const uint64_t segments = uint64_t{static_cast<uint32_t>(segmentCount)} * segmentCount;
   if (segments >= UINT32_MAX) // 1 + a place must fit a slot; such a map needs over 2 TiB
     throw Exception(kOutOfMemory);
-  // calloc hands out zeroed pages lazily: only the pages that segments take are ever touched.
-  Words.reset(static_cast<uint64_t*>(std::calloc(segments, 64 * sizeof(uint64_t))));
+  // Zeroed pages handed out lazily: only the pages that segments take are ever touched, and
+  // segments take them front to back.
+  Words.reset(static_cast<uint64_t*>(ReserveZeroed(segments, 64 * sizeof(uint64_t))));
   Slots.reset(static_cast<uint32_t*>(std::calloc(segments, sizeof(uint32_t))));
   if (!Words || !Slots) {
     Words.reset();
