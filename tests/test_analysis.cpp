@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <map>
 
 using namespace quarnel;
@@ -36,6 +37,42 @@ TEST(MapStats, CountBlockedCellsAndEachKindOfSegment) {
                {MakeMap(1024, oneFree), {1024, 16, 4, 4096, 254, 0, 2}}};
   for (const auto& c : cases)
     EXPECT_EQ(ComputeStats(c.Map), c.Stats) << c.Map.Size();
+}
+
+// Two versions of a map labelled in step, the second taking the labels of the segments it
+// shares with the first: each as the flood fill labels it alone, cell by cell.
+TEST(Analyses, TwoVersionsOfAMapLabelledTogetherHaveTheRegionsOfEachAlone) {
+  std::mt19937_64 rng(11);
+  for (int round = 0; round < 6; ++round) {
+    const TPathmap a = RandomMap(round % 2 == 0 ? 128 : 192, rng);
+    const uint32_t n = a.Size();
+    // b: a with rectangles (over segment borders too) drawn anew; none in round 0; in round 5 a
+    // map of another size.
+    TPathmap b = MakeMap(round == 5 ? n + 64 : n);
+    std::vector<uint8_t> redrawn(size_t(n) * n, 0);
+    for (int k = 0; k < (round == 0 ? 0 : 4); ++k) {
+      const uint32_t r0 = rng() % n, c0 = rng() % n, h = 1 + rng() % 40, w = 1 + rng() % 40;
+      for (uint32_t r = r0; r < std::min(n, r0 + h); ++r)
+        for (uint32_t c = c0; c < std::min(n, c0 + w); ++c)
+          redrawn[size_t(r) * n + c] = 1 + rng() % 2;
+    }
+    for (uint32_t r = 0; r < n; ++r)
+      for (uint32_t c = 0; c < n; ++c)
+        if (redrawn[size_t(r) * n + c] == 0 ? a.IsBlocked(r, c) : redrawn[size_t(r) * n + c] == 2)
+          b.Block(r, c);
+    const std::array<TRegions, 2> twins = LabelTwinRegions(a, b);
+    for (int v = 0; v < 2; ++v) {
+      SCOPED_TRACE(testing::Message() << "round " << round << (v == 0 ? " first" : " second"));
+      const TPathmap& map = v == 0 ? a : b;
+      const PlainRegions plain = FloodFill(map, false);
+      ASSERT_EQ(twins[v].Regions, plain.Regions);
+      size_t wrong = 0;
+      for (uint32_t r = 0; r < map.Size(); ++r)
+        for (uint32_t c = 0; c < map.Size(); ++c)
+          wrong += RegionOf(map, twins[v], r, c) != plain.Label[size_t(r) * map.Size() + c];
+      EXPECT_EQ(wrong, 0u);
+    }
+  }
 }
 
 // Each random map is labelled with both kinds of step, and paths are asked between free cells,

@@ -58,12 +58,19 @@ void MatchEndsToStarts(const TList& ends, size_t endsBegin, size_t endsEnd, cons
 // Union Algorithms", J. ACM 31, 1984).
 class TLabeller {
 public:
-  TLabeller(const TPathmap& map, bool diagonal, bool gaps, TSegmentLabels* keep = nullptr,
-            const TSegmentLabels* known = nullptr)
+  // With a twin, a labeller of a map of the same size run in step with this one, a mixed
+  // segment whose words are those of the segment the twin labelled last takes its labels.
+  TLabeller(const TPathmap& map, bool diagonal, bool gaps, const TLabeller* twin = nullptr)
       : Map(map), Diagonal(diagonal), Gaps(gaps && !diagonal), N(map.Size()), S(map.SegmentCount()),
-        Keep(keep), Known(known) {}
+        Twin(twin) {
+    assert(twin == nullptr || (twin->Diagonal == diagonal && twin->S == S));
+  }
 
   TRegions Run(size_t gapLimit);
+  // Run in steps: Start, Step for each segment in row-major order, Finish.
+  void Start();
+  void Step(int32_t i, int32_t j);
+  TRegions Finish(size_t gapLimit);
 
 private:
   uint32_t NewNode(const TNodeStats& stats) {
@@ -123,20 +130,19 @@ private:
   }
   void Segment(int32_t i, int32_t j);
   void MixedSegment(int32_t i, int32_t j, const uint64_t* words);
-  TRegions Finish(size_t gapLimit);
 
   const TPathmap& Map;
   const bool Diagonal;
   const bool Gaps; // whether diagonal gaps are looked for
   const uint32_t N;
   const int32_t S;
-  TSegmentLabels* Keep;        // where to keep each mixed segment's labels, or null
-  const TSegmentLabels* Known; // labels of segments of another map, or null
+  const TLabeller* Twin; // or null
   std::vector<uint32_t> Parent;
   std::vector<TNodeStats> Stats;
   std::vector<TCandidate> Candidates;
   TRegions Result;
-  TSegmentRuns Labelled;
+  TSegmentRuns Labelled;                   // the labels of the last mixed segment labelled here
+  const uint64_t* LabelledWords = nullptr; // and its words
   // Row 64i - 1 and rows 64i and 64i + 63 of the segment row in work, all columns.
   TBorder Below, Bottom, Top;
   // Column 64j - 1 of the segment to the west and columns 64j and 64j + 63 of the segment in
@@ -144,31 +150,40 @@ private:
   TBorder West, Left, Right;
 };
 
-TRegions TLabeller::Run(size_t gapLimit) {
+void TLabeller::Start() {
   Map.CheckInitialised();
   Result.Size = N;
   Result.Diagonal = Diagonal;
   const size_t segments = size_t(S) * size_t(S);
   Result.SegmentNode.assign(segments, TRegions::kNoNode);
   Result.Mixed.assign(segments, 0);
-  for (int32_t i = 0; i < S; ++i) {
+}
+
+void TLabeller::Step(int32_t i, int32_t j) {
+  if (j == 0)
     Bottom.clear(), Top.clear(), West.clear();
-    for (int32_t j = 0; j < S; ++j) {
-      Left.clear(), Right.clear();
-      Segment(i, j);
-      JoinAcross(West, Left);
-      if (Gaps)
-        GapsAcross(West, Left, true, [&](uint64_t row) { return row * N + 64 * j - 1; });
-      std::swap(West, Right);
-    }
-    if (i > 0) {
-      JoinAcross(Below, Bottom);
-      if (Gaps)
-        GapsAcross(Below, Bottom, false,
-                   [&](uint64_t c) { return (64 * uint64_t(i) - 1) * N + c; });
-    }
-    std::swap(Below, Top);
+  Left.clear(), Right.clear();
+  Segment(i, j);
+  JoinAcross(West, Left);
+  if (Gaps)
+    GapsAcross(West, Left, true, [&](uint64_t row) { return row * N + 64 * j - 1; });
+  std::swap(West, Right);
+  if (j + 1 < S)
+    return;
+  // The segment row is done: join it to the one below.
+  if (i > 0) {
+    JoinAcross(Below, Bottom);
+    if (Gaps)
+      GapsAcross(Below, Bottom, false, [&](uint64_t c) { return (64 * uint64_t(i) - 1) * N + c; });
   }
+  std::swap(Below, Top);
+}
+
+TRegions TLabeller::Run(size_t gapLimit) {
+  Start();
+  for (int32_t i = 0; i < S; ++i)
+    for (int32_t j = 0; j < S; ++j)
+      Step(i, j);
   return Finish(gapLimit);
 }
 
@@ -209,13 +224,15 @@ void TLabeller::Segment(int32_t i, int32_t j) {
 }
 
 void TLabeller::MixedSegment(int32_t i, int32_t j, const uint64_t* words) {
-  const size_t index = size_t(i) * S + j;
-  const TSegmentRuns* known = Known != nullptr ? Known->Find(index, words) : nullptr;
-  if (known == nullptr)
+  // Labels depend on the words alone; the twin's last ones are those of this segment in the
+  // twin's map when the map is a version of it.
+  const bool shared = Twin != nullptr && Twin->LabelledWords != nullptr &&
+                      std::equal(words, words + 64, Twin->LabelledWords);
+  if (!shared) {
     LabelSegment(words, Diagonal, Labelled);
-  const TSegmentRuns& Runs = known != nullptr ? *known : Labelled;
-  if (Keep != nullptr)
-    Keep->Keep(index, words, Runs);
+    LabelledWords = words;
+  }
+  const TSegmentRuns& Runs = shared ? Twin->Labelled : Labelled;
   const uint32_t r0 = 64 * uint32_t(i), c0 = 64 * uint32_t(j);
   const auto base = static_cast<uint32_t>(Parent.size());
   Result.SegmentNode[size_t(i) * S + j] = base;
@@ -318,22 +335,19 @@ TRegions LabelRegions(const TPathmap& map, bool diagonal, size_t gapLimit) {
   return TLabeller(map, diagonal, true).Run(gapLimit);
 }
 
-TRegions LabelRegionsWithoutGaps(const TPathmap& map, TSegmentLabels* keep,
-                                 const TSegmentLabels* known) {
-  return TLabeller(map, false, false, keep, known).Run(0);
+TRegions LabelRegionsWithoutGaps(const TPathmap& map) {
+  return TLabeller(map, false, false).Run(0);
 }
 
-void TSegmentLabels::Keep(size_t index, const uint64_t* words, const TSegmentRuns& runs) {
-  TEntry& entry = Entries[index];
-  std::copy_n(words, 64, entry.Words.begin());
-  entry.Runs = runs;
-}
-
-const TSegmentRuns* TSegmentLabels::Find(size_t index, const uint64_t* words) const {
-  const auto at = Entries.find(index);
-  return at != Entries.end() && std::equal(words, words + 64, at->second.Words.begin())
-             ? &at->second.Runs
-             : nullptr;
+std::array<TRegions, 2> LabelTwinRegions(const TPathmap& a, const TPathmap& b) {
+  if (a.Size() != b.Size())
+    return {LabelRegionsWithoutGaps(a), LabelRegionsWithoutGaps(b)};
+  TLabeller first(a, false, false), second(b, false, false, &first);
+  first.Start(), second.Start();
+  for (int32_t i = 0; i < a.SegmentCount(); ++i)
+    for (int32_t j = 0; j < a.SegmentCount(); ++j)
+      first.Step(i, j), second.Step(i, j);
+  return {first.Finish(0), second.Finish(0)};
 }
 
 uint32_t TRegions::SegmentRegion(int32_t i, int32_t j) const {

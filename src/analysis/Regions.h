@@ -9,7 +9,6 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <unordered_map>
 #include <vector>
 
 namespace quarnel {
@@ -73,27 +72,13 @@ struct TRegions {
 // into pieces of a few cells each).
 TRegions LabelRegions(const TPathmap& map, bool diagonal, size_t gapLimit = 20);
 
-// The labels of the mixed segments of one labelling (LabelSegment with edge steps), by segment
-// index, kept for the labelling of a map that shares most of its segments.
-class TSegmentLabels {
-public:
-  void Keep(size_t index, const uint64_t* words, const TSegmentRuns& runs);
-  // The labels kept for the segment at index if its words were these, else null.
-  const TSegmentRuns* Find(size_t index, const uint64_t* words) const;
+// The regions of edge steps alone, without looking for gaps (GapCount 0).
+TRegions LabelRegionsWithoutGaps(const TPathmap& map);
 
-private:
-  struct TEntry {
-    std::array<uint64_t, 64> Words;
-    TSegmentRuns Runs;
-  };
-  std::unordered_map<size_t, TEntry> Entries;
-};
-
-// The regions of edge steps alone, without looking for gaps (GapCount 0). With keep, the labels
-// of each mixed segment are kept there; with known, a segment whose words known kept is not
-// labelled again.
-TRegions LabelRegionsWithoutGaps(const TPathmap& map, TSegmentLabels* keep = nullptr,
-                                 const TSegmentLabels* known = nullptr);
+// LabelRegionsWithoutGaps of two maps at once, segment by segment, each mixed segment of b whose
+// words are those of a's segment in its place taken from a's labels: of two versions of a map,
+// the second costs little more than joining its pieces.
+std::array<TRegions, 2> LabelTwinRegions(const TPathmap& a, const TPathmap& b);
 
 // The region of a cell (kNoRegion when it is blocked or outside the grid). map must be the map
 // labelled; each call relabels the cell's segment when it is mixed.

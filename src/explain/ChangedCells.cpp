@@ -4,10 +4,12 @@
 #include "analysis/SegmentRuns.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <map>
 #include <set>
 #include <unordered_map>
+#include <utility>
 
 namespace quarnel {
 
@@ -42,10 +44,7 @@ private:
 // The region numbers of a map's cells, each mixed segment labelled once when first asked.
 class TRegionLookup {
 public:
-  // With keep, the labels of map's mixed segments are kept there; with known, those kept of
-  // another map are taken for the segments they share.
-  TRegionLookup(const TPathmap& map, TSegmentLabels* keep, const TSegmentLabels* known)
-      : Map(map), Regions(LabelRegionsWithoutGaps(map, keep, known)) {}
+  TRegionLookup(const TPathmap& map, TRegions&& regions) : Map(map), Regions(std::move(regions)) {}
   const TRegions& All() const { return Regions; }
   uint32_t At(int64_t row, int64_t column) {
     if (row < 0 || column < 0 || row >= Map.Size() || column >= Map.Size())
@@ -104,8 +103,9 @@ void FindCauses(const TPathmap& before, const TPathmap& after, size_t k,
 // it) and had no twin before: one that holds a newly free cell, or whose first cell's region
 // before had another size.
 void FindNewRegions(const TPathmap& before, const TPathmap& after, TClassChanges& out) {
-  TSegmentLabels labels;
-  TRegionLookup regionsBefore(before, &labels, nullptr), regionsAfter(after, nullptr, &labels);
+  std::array<TRegions, 2> labelled = LabelTwinRegions(before, after);
+  TRegionLookup regionsBefore(before, std::move(labelled[0]));
+  TRegionLookup regionsAfter(after, std::move(labelled[1]));
   out.RegionsBefore = regionsBefore.All().Regions.size();
   out.RegionsAfter = regionsAfter.All().Regions.size();
   out.MainBefore = out.RegionsBefore > 0 ? regionsBefore.All().Regions[0].Size : 0;
