@@ -102,8 +102,8 @@ void FindCauses(const TPathmap& before, const TPathmap& after, size_t k,
 // The regions after other than the main one that touch a changed cell (hold it or lie beside
 // it) and had no twin before: one that holds a newly free cell, or whose first cell's region
 // before had another size.
-void FindNewRegions(const TPathmap& before, const TPathmap& after, TClassChanges& out) {
-  std::array<TRegions, 2> labelled = LabelTwinRegions(before, after);
+void FindNewRegions(const TPathmap& before, const TPathmap& after,
+                    std::array<TRegions, 2>&& labelled, TClassChanges& out) {
   TRegionLookup regionsBefore(before, std::move(labelled[0]));
   TRegionLookup regionsAfter(after, std::move(labelled[1]));
   out.RegionsBefore = regionsBefore.All().Regions.size();
@@ -142,10 +142,11 @@ void FindNewRegions(const TPathmap& before, const TPathmap& after, TClassChanges
 } // namespace
 
 TClassChanges CompareClass(const TPathmap& before, const TPathmap& after, size_t k,
-                           const std::vector<TChangeCover>& covers) {
+                           const std::vector<TChangeCover>& covers,
+                           std::array<TRegions, 2>&& regions) {
   TClassChanges out;
   FindCauses(before, after, k, covers, out);
-  FindNewRegions(before, after, out);
+  FindNewRegions(before, after, std::move(regions), out);
   return out;
 }
 

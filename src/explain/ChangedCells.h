@@ -8,6 +8,7 @@
 #include "explain/ObjectCover.h"
 #include "segutils/SegUtils.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -46,11 +47,13 @@ struct TClassChanges {
 };
 
 // Compares the maps of class k (0 infantry, 1 tank, 2 car) before and after, given the covers
-// of the changes' objects. A changed cell is put down to every change whose object covers it in
-// one version and not the other; a changed cell that no change covers so is put down to hole
-// filling when it is free with its four neighbours blocked in the map where it is blocked (else
-// it is listed as unaccounted). The maps must have one size.
+// of the changes' objects and the maps' regions (LabelTwinRegions of before and after). A
+// changed cell is put down to every change whose object covers it in one version and not the
+// other; a changed cell that no change covers so is put down to hole filling when it is free
+// with its four neighbours blocked in the map where it is blocked (else it is listed as
+// unaccounted). The maps must have one size.
 TClassChanges CompareClass(const TPathmap& before, const TPathmap& after, size_t k,
-                           const std::vector<TChangeCover>& covers);
+                           const std::vector<TChangeCover>& covers,
+                           std::array<TRegions, 2>&& regions);
 
 } // namespace quarnel

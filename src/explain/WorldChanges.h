@@ -19,7 +19,7 @@ struct TWorldChanges {
 // Compares two versions of a world of worldSize cells a side as the run built them: matches
 // their objects, draws each changed object alone in both versions and puts every changed cell
 // of each class down to its changes (CompareClass), the three classes on threads of their own.
-// Raises the failures of MatchObjects and CoverOf.
+// Raises the failures of MatchObjects and CoverOf, then those of the classes in class order.
 TWorldChanges CompareWorlds(const TBuiltWorld& before, const TBuiltWorld& after,
                             uint32_t worldSize);
 
