@@ -131,6 +131,7 @@ struct TSpill {
       EastAny |= east;
     }
   }
+  template <bool Assign> void SpreadAs(int half, const uint64_t* v);
   void SpreadBy(int half, bool assign, const uint64_t* v);
 };
 
@@ -181,34 +182,26 @@ bool TSpill::Widen(const uint64_t* tile, const TShape& shape, int lo, int hi) {
 }
 
 // A fixed half width lets the loop over rows run on whole vectors.
-void TSpill::SpreadBy(int half, bool assign, const uint64_t* v) {
-  if (assign) {
-    WestAny = EastAny = 0;
-    switch (half) {
-    case 0:
-      return Spread<0, true>(v);
-    case 1:
-      return Spread<1, true>(v);
-    case 2:
-      return Spread<2, true>(v);
-    case 3:
-      return Spread<3, true>(v);
-    default:
-      return Spread<kMaxBrushReach, true>(v);
-    }
-  }
+template <bool Assign> void TSpill::SpreadAs(int half, const uint64_t* v) {
   switch (half) {
   case 0:
-    return Spread<0, false>(v);
+    return Spread<0, Assign>(v);
   case 1:
-    return Spread<1, false>(v);
+    return Spread<1, Assign>(v);
   case 2:
-    return Spread<2, false>(v);
+    return Spread<2, Assign>(v);
   case 3:
-    return Spread<3, false>(v);
+    return Spread<3, Assign>(v);
   default:
-    return Spread<kMaxBrushReach, false>(v);
+    return Spread<kMaxBrushReach, Assign>(v);
   }
+}
+
+void TSpill::SpreadBy(int half, bool assign, const uint64_t* v) {
+  if (!assign)
+    return SpreadAs<false>(half, v);
+  WestAny = EastAny = 0;
+  SpreadAs<true>(half, v);
 }
 
 } // namespace
